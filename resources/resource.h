@@ -1,0 +1,30 @@
+// Resource identifiers of the executable.
+#pragma once
+
+#define IDB_HEADER 1
+#define IDD_LAUNCH_FAILED 105
+#define IDI_LOADER 107
+#define IDC_LAUNCH_LOG 1000
+
+// Message catalogue (string table).
+#define IDS_OUT_OF_MEMORY 1
+#define IDS_SCODE_UNAVAILABLE 2
+#define IDS_ERROR_PREFIX 3
+#define IDS_OLE_INIT_FAILED 4
+#define IDS_NO_JAVA_VM 5
+#define IDS_NO_CLASS_LOADER 6
+#define IDS_NO_PATH_FOR_SWITCH 7
+#define IDS_INVALID_SWITCH 8
+#define IDS_INVALID_ASSIGNMENT 9
+#define IDS_NO_CLASS_FILE 10
+#define IDS_UNKNOWN_ERROR 13
+#define IDS_COULD_NOT_EXECUTE 14
+#define IDS_PRESS_ANY_KEY 15
+#define IDS_MEMBER_NOT_FOUND 16
+#define IDS_MAIN_HINT 17
+#define IDS_NO_THREAD 18
+#define IDS_NO_CUSTOM_PROPERTIES 19
+#define IDS_USAGE_FIRST 1001
+#define IDS_USAGE_END_MARK 1014
+#define IDS_BANNER 1020
+#define IDS_NOTICE 1021

@@ -1,0 +1,3 @@
+#include "ExeDirectory.h"
+
+const char* ExeDirectory = nullptr;

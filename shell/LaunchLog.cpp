@@ -1,0 +1,3 @@
+#include "LaunchLog.h"
+
+CString LaunchLog;

@@ -1,0 +1,109 @@
+#include "LoaderApp.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "ExeDirectory.h"
+#include "LaunchFailedDlg.h"
+#include "LaunchLog.h"
+#include "Launchers.h"
+#include "PathText.h"
+#include "SupportArchive.h"
+
+BEGIN_MESSAGE_MAP(CLoaderApp, CWinApp)
+ON_COMMAND(ID_HELP, CWinApp::OnHelp)
+END_MESSAGE_MAP()
+
+CLoaderApp::CLoaderApp() = default;
+
+CLoaderApp::~CLoaderApp() = default;
+
+namespace {
+
+// Keeps ExeDirectory published exactly while the launch sequence runs.
+class PublishedDirectory {
+public:
+    explicit PublishedDirectory(const char* directory) { ExeDirectory = directory; }
+    ~PublishedDirectory() { ExeDirectory = nullptr; }
+    PublishedDirectory(const PublishedDirectory&) = delete;
+    PublishedDirectory& operator=(const PublishedDirectory&) = delete;
+};
+
+char* ProgramArgument()
+{
+    static char none[1] = {0};
+    return (__argc > 0 && __argv != nullptr && __argv[0] != nullptr) ? __argv[0] : none;
+}
+
+void RunSunAttempt(char* program, char* jarPath, const char* exeDirectory)
+{
+    // The launchers may write into their vectors, so every element is writable memory.
+    char classPathOption[] = "-cp";
+    char className[] = "Velkor";
+    CString property = CString("-Dvelkor.home=") + exeDirectory;
+    char* argv[] = {program, classPathOption, jarPath, property.GetBuffer(0), className, nullptr};
+    RunWithJniRuntime(5, argv);
+}
+
+void RunComAttempt(char* program, char* jarPath, char* archivePath, const char* exeDirectory)
+{
+    char classPathSwitch1[] = "/cp";
+    char classPathSwitch2[] = "/cp";
+    char className[] = "Velkor";
+    CString property = CString("/d:velkor.home=") + exeDirectory;
+    char* argv[] = {program, classPathSwitch1, jarPath, classPathSwitch2, archivePath, property.GetBuffer(0), className, nullptr};
+    RunWithComRuntime(7, argv);
+}
+
+}  // namespace
+
+BOOL CLoaderApp::InitInstance()
+{
+    char modulePath[kPathBufferSize];
+    DWORD length = GetModuleFileNameA(nullptr, modulePath, sizeof modulePath);
+    // A result that fills the whole buffer is a truncated path, as unusable as none at all.
+    if (length == 0 || length >= sizeof modulePath)
+        return FALSE;
+    char exeDirectory[kPathBufferSize];
+    if (!DirectoryOfPath(modulePath, exeDirectory, sizeof exeDirectory))
+        return FALSE;
+    PublishedDirectory published(exeDirectory);
+    char* program = ProgramArgument();
+
+    try {
+        // A jar path too long for its buffer cannot be opened by either runtime: it counts as absent.
+        char jarPath[kPathBufferSize];
+        if (!ComposePath(jarPath, sizeof jarPath, exeDirectory, "Velkor.jar") ||
+            GetFileAttributesA(jarPath) == INVALID_FILE_ATTRIBUTES) {
+            LaunchLog += "Velkor.jar was not in the same directory as ";
+            LaunchLog += program;
+            LaunchLog += "\r\n";
+            throw 1;
+        }
+        LaunchLog += "Trying the Sun Java runtime...\r\n";
+        try {
+            RunSunAttempt(program, jarPath, exeDirectory);
+            return FALSE;
+        } catch (int) {
+        }
+        try {
+            LaunchLog += "Trying the Mircosoft Java runtime...\r\n";
+            const char* archive = FindSupportArchive(nullptr, exeDirectory);
+            if (archive == nullptr)
+                throw 1;
+            char archivePath[kPathBufferSize];
+            ComposePath(archivePath, sizeof archivePath, archive, "");
+            RunComAttempt(program, jarPath, archivePath, exeDirectory);
+            return FALSE;
+        } catch (int) {
+        }
+    } catch (...) {
+        LaunchLog += "Caught an unhandled exception";
+    }
+
+    CLaunchFailedDlg dialog;
+    dialog.m_strLog = LaunchLog;
+    dialog.DoModal();
+    return FALSE;
+}
