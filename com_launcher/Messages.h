@@ -3,10 +3,13 @@
 
 #include <windows.h>
 
+#include <cstdarg>
+#include <cstddef>
+
 class ComJavaRunner;
 
 // Loads a catalogue text (cut to capacity - 1 characters) and converts it to the OEM code page.
-// Returns the number of characters loaded, 0 when the id has no text.
+// Returns the number of characters loaded, 0 when the id has no text (the buffer is then empty).
 int LoadMessageText(HMODULE module, UINT id, char* buffer, int capacity);
 
 // "\r\nERROR: ", the message (id 0: the first argument verbatim), "\n".
@@ -17,3 +20,34 @@ void ReportSystemError(ComJavaRunner* runner, HRESULT result, UINT id, ...);
 
 void ShowBanner();
 void PauseAfterError();
+
+// --- Building blocks of the reporters ---
+
+// Sizes of the reporters' buffers.
+constexpr size_t kMessageTextSize = 512;   // a catalogue text, a system text, the hint
+constexpr size_t kMessageAreaSize = 2048;  // a message after argument substitution
+
+// Appends to the launch log. Never throws: when the log cannot grow, the text is dropped.
+void AppendLogText(const char* text);
+
+// printf-style formatting into buffer (size > 0); the result is always terminated. A result
+// that does not fit is cut to size - 1 bytes, less a lead byte whose trail byte was cut off in
+// the given code page, so that no half character is left at the end. Returns the length.
+size_t FormatBounded(char* buffer, size_t size, UINT codePage, const char* format, ...);
+size_t FormatBoundedV(char* buffer, size_t size, UINT codePage, const char* format, va_list args);
+
+// Shortens text of the given length so that it does not end with the lead byte of a
+// double-byte character in codePage. Returns the new length.
+size_t CutAtCharacterBoundary(char* text, size_t length, UINT codePage);
+
+// Text 17 with the class name in both places, into hint (bounded as FormatBounded).
+void MakeMemberHint(const char* className, char* hint, size_t size);
+
+// Reads the fixed file version of the running executable through version.dll, loaded from
+// systemDirectory only. Returns false (both parts 0) when that library or the version
+// information cannot be had.
+bool ReadOwnFileVersion(const char* systemDirectory, DWORD* versionMS, DWORD* versionLS);
+
+// Appends text 1020 formatted with major.minor.build of the given fixed file version, text 1021
+// and a line feed.
+void AppendBanner(DWORD versionMS, DWORD versionLS);

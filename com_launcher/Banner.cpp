@@ -1,0 +1,103 @@
+// The version banner, from the executable's own fixed file version.
+#include "Messages.h"
+
+#include <new>
+
+#include "PathText.h"
+#include "resource.h"
+
+namespace {
+
+using GetFileVersionInfoSizeFn = DWORD(WINAPI*)(LPCSTR, LPDWORD);
+using GetFileVersionInfoFn = BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID);
+using VerQueryValueFn = BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT);
+
+template <typename Function>
+Function Lookup(HMODULE library, const char* name)
+{
+    // Through the generic function type, which converts to any other without a warning.
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
+}
+
+bool ReadVersion(HMODULE library, DWORD* versionMS, DWORD* versionLS)
+{
+    auto getSize = Lookup<GetFileVersionInfoSizeFn>(library, "GetFileVersionInfoSizeA");
+    auto getInfo = Lookup<GetFileVersionInfoFn>(library, "GetFileVersionInfoA");
+    auto query = Lookup<VerQueryValueFn>(library, "VerQueryValueA");
+    if (getSize == nullptr || getInfo == nullptr || query == nullptr)
+        return false;
+
+    char path[MAX_PATH];
+    DWORD pathLength = GetModuleFileNameA(nullptr, path, sizeof path);
+    if (pathLength == 0 || pathLength >= sizeof path)
+        return false;
+
+    DWORD handle = 0;
+    DWORD size = getSize(path, &handle);
+    if (size == 0)
+        return false;
+    char* data = new (std::nothrow) char[size];
+    if (data == nullptr)
+        return false;
+    bool found = false;
+    void* block = nullptr;
+    UINT blockSize = 0;
+    if (getInfo(path, 0, size, data) && query(data, "\\", &block, &blockSize) && block != nullptr &&
+        blockSize >= sizeof(VS_FIXEDFILEINFO)) {
+        const VS_FIXEDFILEINFO* fixed = static_cast<const VS_FIXEDFILEINFO*>(block);
+        *versionMS = fixed->dwFileVersionMS;
+        *versionLS = fixed->dwFileVersionLS;
+        found = true;
+    }
+    delete[] data;
+    return found;
+}
+
+} // namespace
+
+bool ReadOwnFileVersion(const char* systemDirectory, DWORD* versionMS, DWORD* versionLS)
+{
+    *versionMS = 0;
+    *versionLS = 0;
+    // Only the system's own copy: a version.dll planted beside the executable is never loaded.
+    char libraryPath[MAX_PATH];
+    if (systemDirectory == nullptr || systemDirectory[0] == 0 ||
+        !ComposePath(libraryPath, sizeof libraryPath, systemDirectory, "\\version.dll"))
+        return false;
+    HMODULE library = LoadLibraryA(libraryPath);
+    if (library == nullptr)
+        return false;
+    bool found = ReadVersion(library, versionMS, versionLS);
+    if (!found) {
+        *versionMS = 0;
+        *versionLS = 0;
+    }
+    FreeLibrary(library);
+    return found;
+}
+
+void AppendBanner(DWORD versionMS, DWORD versionLS)
+{
+    char text[kMessageTextSize];
+    LoadMessageText(nullptr, IDS_BANNER, text, sizeof text);
+    char line[kMessageTextSize];
+    FormatBounded(line, sizeof line, GetOEMCP(), text, static_cast<unsigned>(HIWORD(versionMS)),
+                  static_cast<unsigned>(LOWORD(versionMS)), static_cast<unsigned>(LOWORD(versionLS)));
+    AppendLogText(line);
+    LoadMessageText(nullptr, IDS_NOTICE, text, sizeof text);
+    AppendLogText(text);
+    AppendLogText("\n");
+}
+
+void ShowBanner()
+{
+    // Without the version information the banner shows 0.00.0000.
+    char systemDirectory[MAX_PATH];
+    UINT length = GetSystemDirectoryA(systemDirectory, sizeof systemDirectory);
+    if (length == 0 || length >= sizeof systemDirectory)
+        systemDirectory[0] = 0;
+    DWORD versionMS = 0;
+    DWORD versionLS = 0;
+    ReadOwnFileVersion(systemDirectory, &versionMS, &versionLS);
+    AppendBanner(versionMS, versionLS);
+}

@@ -1,0 +1,65 @@
+// Catalogue texts, bounded formatting and the launch log appends of the reporters.
+#include "Messages.h"
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "LaunchLog.h"
+
+int LoadMessageText(HMODULE module, UINT id, char* buffer, int capacity)
+{
+    int count = LoadStringA(module, id, buffer, capacity);
+    if (count == 0) {
+        if (capacity > 0)
+            buffer[0] = 0;
+        return 0;
+    }
+    CharToOemA(buffer, buffer);
+    return count;
+}
+
+void AppendLogText(const char* text)
+{
+    try {
+        LaunchLog += text;
+    } catch (const std::bad_alloc&) {
+        // The reporters report no failure of their own; the text is lost.
+    }
+}
+
+size_t CutAtCharacterBoundary(char* text, size_t length, UINT codePage)
+{
+    size_t at = 0;
+    while (at < length) {
+        if (IsDBCSLeadByteEx(codePage, static_cast<BYTE>(text[at]))) {
+            if (at + 1 >= length) {
+                text[at] = 0;
+                return at;
+            }
+            at += 2;
+        } else {
+            at += 1;
+        }
+    }
+    return length;
+}
+
+size_t FormatBoundedV(char* buffer, size_t size, UINT codePage, const char* format, va_list args)
+{
+    int written = std::vsnprintf(buffer, size, format, args);
+    if (written >= 0 && static_cast<size_t>(written) < size)
+        return static_cast<size_t>(written);
+    // Cut: keep what fits, whole characters only.
+    buffer[size - 1] = 0;
+    return CutAtCharacterBoundary(buffer, std::strlen(buffer), codePage);
+}
+
+size_t FormatBounded(char* buffer, size_t size, UINT codePage, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    size_t length = FormatBoundedV(buffer, size, codePage, format, args);
+    va_end(args);
+    return length;
+}
