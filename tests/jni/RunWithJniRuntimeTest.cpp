@@ -176,8 +176,9 @@ TEST_F(RunWithJniRuntimeTest, EachFailureLogsItsReasonAndThrows)
         SetEnvironmentVariableA("JAVAI_CREATE_RESULT", c.createResult);
         EXPECT_EQ(Run(c.vector), 1) << c.name;
         EXPECT_EQ(std::string(LaunchLog), c.log) << c.name;
-        if (c.vector[1] == "-cp")  // help found only by the option parser, after the library was loaded
+        if (c.vector[1] == "-cp") {  // help found only by the option parser, after the library was loaded
             EXPECT_EQ(FileText(kRecord), "defaults version=0x00010001\n");
+        }
         TearDown();
     }
 
