@@ -18,7 +18,8 @@ bool IsSwitch(const char* element)
 
 int ComJavaRunner::ParseCommandLine()
 {
-    if (argc == 1) {
+    // Only the program path (or, never from the launch sequence, not even that).
+    if (argc <= 1) {
         ShowUsage();
         return 0;
     }
@@ -31,7 +32,7 @@ int ComJavaRunner::ParseCommandLine()
     int index = 0;
     if (!ParseSwitches(&index))
         return 0;
-    if (index == argc) {
+    if (index >= argc) {
         ReportMessage(this, IDS_NO_CLASS_FILE);
         return 0;
     }

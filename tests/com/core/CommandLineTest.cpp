@@ -88,6 +88,9 @@ TEST(CommandLine, EachReportInTheLaunchLog)
     ClearLaunchLog();
     usageRunner.ShowUsage();
     std::string usage = LogText();
+    ClearLaunchLog();
+    EXPECT_EQ(usageRunner.ParseCommandLine(), 0);  // an empty vector reads nothing past its end
+    EXPECT_EQ(LogText(), usage);
     const char invalid[] = "\r\nERROR: Invalid command line switch: ";
     const char noPath[] = "\r\nERROR: No path given for ";
     const char noClass[] = "\r\nERROR: No class file given\n";
