@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <malloc.h>
+
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -135,7 +138,14 @@ TEST_F(RunWithJniRuntimeTest, HandsTheCompletedRecordToTheVmAndRunsMain)
 TEST_F(RunWithJniRuntimeTest, ExceptionOutOfMainIsDescribedAndTheRunStillSucceeds)
 {
     SetEnvironmentVariableA("JAVAI_FAIL", "throw");
-    ASSERT_EQ(Run({"P", "-classpath", "A;B", "Velkor"}), 0);
+    // The "-classpath" value is a block of the C heap, so that releasing it would show.
+    char* classPath = static_cast<char*>(std::malloc(4));
+    std::memcpy(classPath, "A;B", 4);
+    char program[] = "P", option[] = "-classpath", name[] = "Velkor";
+    char* argv[] = {program, option, classPath, name, nullptr};
+    EXPECT_NO_THROW(RunWithJniRuntime(4, argv));
+    EXPECT_EQ(HeapSize(reinterpret_cast<HANDLE>(_get_heap_handle()), 0, classPath), 4u) << "the vector's element was released";
+    std::free(classPath);
     EXPECT_EQ(std::string(LaunchLog), "");
     std::string record = FileText(kRecord);
     EXPECT_NE(record.find("\nclasspath=" + archive + ";A;B\n"), std::string::npos) << record;
