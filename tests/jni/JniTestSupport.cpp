@@ -31,20 +31,22 @@ ScratchMachineKey::~ScratchMachineKey()
     SHDeleteKeyA(HKEY_CURRENT_USER, kScratchPath);
 }
 
-void ScratchMachineKey::Set(const std::string& keyPath, const char* name, const std::string& text, DWORD type)
+void SetRegistryValue(HKEY root, const std::string& keyPath, const char* name, DWORD type, const void* data, DWORD size)
 {
     HKEY key = nullptr;
-    RegCreateKeyExA(scratch, keyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-    RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(text.c_str()), static_cast<DWORD>(text.size() + 1));
+    RegCreateKeyExA(root, keyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
     RegCloseKey(key);
+}
+
+void ScratchMachineKey::Set(const std::string& keyPath, const char* name, const std::string& text, DWORD type)
+{
+    SetRegistryValue(scratch, keyPath, name, type, text.c_str(), static_cast<DWORD>(text.size() + 1));
 }
 
 void ScratchMachineKey::SetNumber(const std::string& keyPath, const char* name, DWORD number)
 {
-    HKEY key = nullptr;
-    RegCreateKeyExA(scratch, keyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
-    RegCloseKey(key);
+    SetRegistryValue(scratch, keyPath, name, REG_DWORD, &number, sizeof number);
 }
 
 void ScratchMachineKey::Remove(const std::string& keyPath)

@@ -24,6 +24,9 @@ private:
     HKEY scratch = nullptr;
 };
 
+// Writes a value, creating the key path below root.
+void SetRegistryValue(HKEY root, const std::string& keyPath, const char* name, DWORD type, const void* data, DWORD size);
+
 extern const char kJreKey[];  // Software\JavaSoft\Java Runtime Environment
 extern const char kJdkKey[];  // Software\JavaSoft\Java Development Kit
 

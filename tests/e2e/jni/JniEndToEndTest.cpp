@@ -4,38 +4,22 @@
 
 #include <shlwapi.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "E2eSupport.h"
+#include "JniTestSupport.h"
 
 using namespace velkor_e2e;
 
 namespace {
 
 const char kJavaSoft[] = "Software\\JavaSoft";
-const char kRuntimeKey[] = "Software\\JavaSoft\\Java Runtime Environment";
-
-std::string StandIn(const char* variant)
-{
-    return WindowsPath(std::string(JAVAI_STANDIN_DIR) + "/" + variant + "/javai.dll");
-}
-
-std::string FileText(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
+const char* const kRuntimeKey = kJreKey;
+const auto StandIn = StandInLibrary;
 
 void SetValue(const std::string& keyPath, const char* name, const std::string& text)
 {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), 0);
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()), static_cast<DWORD>(text.size() + 1));
-    RegCloseKey(key);
+    SetRegistryValue(HKEY_LOCAL_MACHINE, keyPath, name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
 }
 
 // An install folder with Velkor.jar and the exe, a runtime home "jre" with swingall.jar in its
