@@ -33,15 +33,13 @@ int ComJavaRunner::ActivateVm()
 
     result = factory->CreateInstance(nullptr, IID_IJavaExecute, reinterpret_cast<void**>(&javaExecute));
     factory->Release();
+    // A factory that claims success without an interface has given nothing to run the class on.
+    if (SUCCEEDED(result) && javaExecute == nullptr)
+        result = E_NOINTERFACE;
     if (FAILED(result)) {
         javaExecute = nullptr;
         CoUninitialize();
         ReportSystemError(this, result, IDS_NO_CLASS_LOADER);
-        return 0;
-    }
-    // A factory that claims success without an interface leaves nothing to run the class on.
-    if (javaExecute == nullptr) {
-        CoUninitialize();
         return 0;
     }
     return 1;

@@ -3,85 +3,34 @@
 
 #include <string>
 
+#include "E2eSupport.h"
 #include "RunSupport.h"
+
+using velkor_e2e::Entry;
+using velkor_e2e::InstallFolder;
 
 namespace {
 
 const char kProgram[] = "C:\\Velkor\\Velkor.exe";
 const char kReleased[] = "Released thread=main executor=ended\n";
 
-std::wstring Wide(const std::string& text)
-{
-    std::wstring wide(text.size(), L'\0');
-    for (size_t i = 0; i < text.size(); ++i)
-        wide[i] = static_cast<unsigned char>(text[i]);
-    return wide;
-}
-
-// The wide file functions with \\?\ take paths past 260 characters.
-std::wstring LongPath(const std::string& path) { return L"\\\\?\\" + Wide(path); }
-
-void MakeFile(const std::string& path)
-{
-    HANDLE file = CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-    CloseHandle(file);
-}
-
-void MakeFolder(const std::string& path) { ASSERT_TRUE(CreateDirectoryW(LongPath(path).c_str(), nullptr)) << path; }
-
-void RemoveTree(const std::wstring& folder)
-{
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(folder + L"\\" + name);
-            else
-                DeleteFileW((folder + L"\\" + name).c_str());
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryW(folder.c_str());
-}
-
-// A fresh folder under the temporary directory (a C:\ path), removed at the end.
-class ScratchFolder {
-public:
-    ScratchFolder()
-    {
-        char temp[MAX_PATH];
-        GetTempPathA(sizeof temp, temp);
-        char full[MAX_PATH];
-        GetLongPathNameA(temp, full, sizeof full);
-        path = std::string(full) + "velkor_comrun_" + std::to_string(GetCurrentProcessId());
-        RemoveTree(LongPath(path));
-        MakeFolder(path);
-    }
-    ~ScratchFolder() { RemoveTree(LongPath(path)); }
-    std::string path;  // without a trailing backslash
-};
-
+// The record between the activation and the teardown: the Execute line.
 std::string ExecutedClassAndPath(const RunOutcome& outcome)
 {
     const std::string prefix = "CreateInstance\n";
-    if (outcome.record.compare(0, prefix.size(), prefix) != 0 ||
-        outcome.record.size() < prefix.size() + sizeof kReleased - 1)
-        return "unexpected record: " + outcome.record;
-    return outcome.record.substr(prefix.size(), outcome.record.size() - prefix.size() - (sizeof kReleased - 1));
+    const std::string suffix = kReleased;
+    const std::string& record = outcome.record;
+    if (record.size() < prefix.size() + suffix.size() || record.compare(0, prefix.size(), prefix) != 0 ||
+        record.compare(record.size() - suffix.size(), suffix.size(), suffix) != 0)
+        return "unexpected record: " + record;
+    return record.substr(prefix.size(), record.size() - prefix.size() - suffix.size());
 }
 
 TEST(ClassFile, FoundEntryBecomesTheClassAndItsDirectoryLeadsTheClassPath)
 {
-    ScratchFolder scratch;
-    std::string apps = scratch.path + "\\apps";
-    MakeFolder(apps);
-    MakeFile(apps + "\\Foo.class");
+    InstallFolder scratch("class_file");
+    std::string apps = scratch.Place("apps", Entry::Directory);
+    scratch.Place("apps\\Foo.class", Entry::File);
 
     struct Case {
         std::string argument;
@@ -118,7 +67,7 @@ TEST(ClassFile, FoundEntryBecomesTheClassAndItsDirectoryLeadsTheClassPath)
     // A relative path is resolved against the current directory.
     char previous[MAX_PATH];
     GetCurrentDirectoryA(sizeof previous, previous);
-    ASSERT_TRUE(SetCurrentDirectoryA(scratch.path.c_str()));
+    ASSERT_TRUE(SetCurrentDirectoryA(scratch.Path().c_str()));
     RunOutcome outcome = RunWithStandIn({kProgram, "apps\\Foo.class"}, "");
     SetCurrentDirectoryA(previous);
     EXPECT_EQ(ExecutedClassAndPath(outcome), ExecuteLine("Foo", apps));
@@ -134,7 +83,9 @@ TEST(ClassFile, FoundEntryBecomesTheClassAndItsDirectoryLeadsTheClassPath)
 TEST(ClassFile, FileInADriveRootPutsTheBareDriveOnTheClassPath)
 {
     std::string name = "velkor_comrun_root_" + std::to_string(GetCurrentProcessId());
-    MakeFile("C:\\" + name + ".class");
+    HANDLE file = CreateFileA(("C:\\" + name + ".class").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
     RunOutcome outcome = RunWithStandIn({kProgram, "/cp", "lib", "C:\\" + name}, "");
     DeleteFileA(("C:\\" + name + ".class").c_str());
     EXPECT_EQ(ExecutedClassAndPath(outcome), ExecuteLine(name, "C:;lib;"));
@@ -142,22 +93,16 @@ TEST(ClassFile, FileInADriveRootPutsTheBareDriveOnTheClassPath)
 
 TEST(ClassFile, PathsBeyondTheBufferAreLeftAsGiven)
 {
-    ScratchFolder scratch;
-    // Nested folders up to a directory whose path, with its separator, is exactly 240 long.
-    std::string folder = scratch.path;
-    while (folder.size() + 1 < 240) {
-        size_t room = 240 - folder.size() - 2;
-        folder += "\\" + std::string(room < 40 ? room : 40, 'd');
-        MakeFolder(folder);
-    }
-    ASSERT_EQ(folder.size() + 1, 240u);
+    // A directory whose path, with its separator, is exactly 240 characters long.
+    InstallFolder scratch("long_class_file", 240);
+    std::string folder = scratch.Path().substr(0, 239);
 
     // A name whose full path is 254 characters still takes ".class" within 260 characters;
     // one character more does not, and the existing file is then not looked for.
     std::string fits = folder + "\\" + std::string(254 - 240, 'f');
     std::string tooLong = folder + "\\" + std::string(255 - 240, 'g');
-    MakeFile(fits + ".class");
-    MakeFile(tooLong + ".class");
+    scratch.Place(std::string(254 - 240, 'f') + ".class", Entry::File);
+    scratch.Place(std::string(255 - 240, 'g') + ".class", Entry::File);
     RunOutcome outcome = RunWithStandIn({kProgram, fits}, "");
     EXPECT_EQ(ExecutedClassAndPath(outcome), ExecuteLine(std::string(254 - 240, 'f'), folder));
     long overruns = BufferOverruns();
