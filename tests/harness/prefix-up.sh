@@ -8,7 +8,7 @@ exec 9>"$WINEPREFIX.lock"
 flock 9
 
 if ! xdpyinfo -display "$DISPLAY" >/dev/null 2>&1; then
-  setsid Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 < /dev/null &
+  setsid Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 < /dev/null 9>&- &
   for _ in $(seq 1 100); do
     xdpyinfo -display "$DISPLAY" >/dev/null 2>&1 && break
     sleep 0.1
@@ -24,7 +24,7 @@ if [ ! -f "$WINEPREFIX/.velkor-ready" ]; then
   touch "$WINEPREFIX/.velkor-ready"
 fi
 # Keep one wineserver for the whole run: each program then starts in milliseconds.
-setsid "${WINELOADER%/*}/wineserver" -p >/dev/null 2>&1 < /dev/null || true
+setsid "${WINELOADER%/*}/wineserver" -p >/dev/null 2>&1 < /dev/null 9>&- || true
 # Start the prefix's own services now, detached from the caller's output, so that they do not
 # inherit a test's pipes and keep it from ending.
-setsid "$VELKOR_WINE" wineboot >/dev/null 2>&1 < /dev/null || true
+setsid "$VELKOR_WINE" wineboot >/dev/null 2>&1 < /dev/null 9>&- || true

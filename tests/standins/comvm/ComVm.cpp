@@ -11,6 +11,7 @@
 
 #include "ComVmControl.h"
 #include "JavaVm.h"
+#include "../MainEntered.h"
 
 namespace {
 
@@ -228,6 +229,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE Execute(JAVAEXECUTEINFO* info, IErrorInfo** errorInfo) override
     {
+        SignalMainEntered();
         InterlockedIncrement(&g_executing);
         g_executorThread = GetCurrentThreadId();
         std::string line = "Execute size=" + std::to_string(info->cbSize) + " flags=" + std::to_string(info->dwFlags) +

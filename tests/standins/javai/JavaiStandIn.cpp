@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "../MainEntered.h"
+
 namespace {
 
 // The initialization record as a JDK 1.1 runtime publishes it, declared here independently of
@@ -156,6 +158,7 @@ jmethodID JNICALL GetStaticMethodID(JNIEnv*, jclass cls, const char* name, const
 
 void JNICALL CallStaticVoidMethod(JNIEnv*, jclass cls, jmethodID method, ...)
 {
+    SignalMainEntered();
     va_list rest;
     va_start(rest, method);
     auto* array = static_cast<StandInArray*>(va_arg(rest, jobjectArray));
