@@ -116,11 +116,12 @@ TEST(RuntimeDiscovery, HomeFromTheExecutablesBinFolder)
     std::string probe = std::string(self, std::strrchr(self, '\\') + 1) + "jni_exe_location_probe.exe";
     velkor_e2e::InstallFolder folder("bin_rules");
     const std::string root = folder.Path().substr(0, folder.Path().size() - 1);
+    const std::string output = root + "\\probe.txt";
     auto run = [&](const std::string& directory) {
         CreateDirectoryA(directory.c_str(), nullptr);
         std::string exe = directory + "\\probe.exe";
         CopyFileA(probe.c_str(), exe.c_str(), FALSE);
-        std::string output = directory + "\\probe.txt";
+        DeleteFileA(output.c_str());
         velkor_e2e::RunOptions options;
         options.commandLine = "probe.exe \"" + output + "\"";
         velkor_e2e::RunOutcome outcome = velkor_e2e::RunLoader(exe, options);
@@ -144,7 +145,6 @@ TEST(RuntimeDiscovery, HomeFromTheExecutablesBinFolder)
     bool madeDriveBin = CreateDirectoryA(driveBin.c_str(), nullptr) != 0;
     EXPECT_EQ(run(driveBin).substr(0, 20), "C:|C:\\bin\\javai.dll|");
     DeleteFileA((driveBin + "\\probe.exe").c_str());
-    DeleteFileA((driveBin + "\\probe.txt").c_str());
     if (madeDriveBin)
         RemoveDirectoryA(driveBin.c_str());
 }
