@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "AllocOrThrow.h"
 #include "LaunchLog.h"
 #include "LoaderOptions.h"
 
@@ -189,4 +191,11 @@ TEST(LoaderOptions, UsageText)
               "    -noverify         do not verify any classes\r\n"
               "    -nojit            disable JIT compiler\r\n");
     LaunchLog = "";
+}
+
+TEST(AllocOrThrow, ExhaustedHeapPrintsMallocAndThrowsTheFailureSignal)
+{
+    testing::internal::CaptureStderr();
+    EXPECT_THROW(AllocOrThrow(SIZE_MAX), int);
+    EXPECT_EQ(testing::internal::GetCapturedStderr().substr(0, 8), "malloc: ");
 }
