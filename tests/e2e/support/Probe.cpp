@@ -1,11 +1,12 @@
 // velkor_probe: finds the loader's failure dialog, prints the text of its log box and closes it.
 //
-//   velkor_probe [--close ok|escape|closebox|none] [--timeout MS] [--pid N]
+//   velkor_probe [--close ok|escape|closebox|none] [--timeout MS] [--pid N] [--desktop NAME]
 //
 // Waits up to the timeout (default 30000 ms) for a visible "Could Not Start Velkor" window (of
-// process N when given), writes its log text to standard output byte for byte (CR LF kept),
-// then closes it the way asked (default ok). Exit code: 0 done, 1 bad arguments, 2 no dialog
-// in time, 3 the close request failed.
+// process N when given; on the named desktop, such as Wine's virtual desktop "shot" started by
+// `explorer /desktop=shot,800x600`, when given), writes its log text to standard output byte
+// for byte (CR LF kept), then closes it the way asked (default ok). Exit code: 0 done, 1 bad
+// arguments, 2 no dialog in time, 3 the close request failed.
 #include <fcntl.h>
 #include <io.h>
 
@@ -21,6 +22,7 @@ int main(int argc, char** argv)
 {
     CloseBy how = CloseBy::Ok;
     bool close = true;
+    const char* desktopName = nullptr;
     DWORD timeoutMs = 30000;
     DWORD processId = 0;
     for (int i = 1; i < argc; ++i) {
@@ -46,6 +48,8 @@ int main(int argc, char** argv)
             }
         } else if (std::strcmp(option, "--timeout") == 0) {
             timeoutMs = static_cast<DWORD>(std::strtoul(value, nullptr, 10));
+        } else if (std::strcmp(option, "--desktop") == 0) {
+            desktopName = value;
         } else if (std::strcmp(option, "--pid") == 0) {
             processId = static_cast<DWORD>(std::strtoul(value, nullptr, 10));
         } else {
@@ -56,10 +60,20 @@ int main(int argc, char** argv)
 
     HWND dialog = nullptr;
     DWORD start = GetTickCount();
-    while ((dialog = FindLoaderDialog(processId)) == nullptr) {
+    bool onDesktop = desktopName == nullptr;
+    for (;;) {
+        // Windows are looked for on this thread's desktop: move to the one asked for as soon as
+        // it exists (a virtual desktop appears only once its explorer has started).
+        if (!onDesktop) {
+            HDESK desktop = OpenDesktopA(desktopName, 0, FALSE, GENERIC_ALL);
+            onDesktop = desktop != nullptr && SetThreadDesktop(desktop);
+        }
+        if (onDesktop && (dialog = FindLoaderDialog(processId)) != nullptr)
+            break;
         if (GetTickCount() - start >= timeoutMs) {
-            std::fprintf(stderr, "velkor_probe: no \"%s\" dialog within %lu ms\n", kDialogTitle,
-                         static_cast<unsigned long>(timeoutMs));
+            std::fprintf(stderr, "velkor_probe: no \"%s\" dialog within %lu ms%s%s\n", kDialogTitle,
+                         static_cast<unsigned long>(timeoutMs), onDesktop ? "" : " (no desktop ",
+                         onDesktop ? "" : desktopName);
             return 2;
         }
         Sleep(20);
