@@ -101,8 +101,9 @@ BOOL CALLBACK MatchDialog(HWND window, LPARAM context)
     GetWindowThreadProcessId(window, &owner);
     if (search->processId != 0 && owner != search->processId)
         return TRUE;
-    // The dialog becomes visible only after WM_INITDIALOG has filled its text box.
-    if (!IsWindowVisible(window))
+    // The dialog becomes visible only after WM_INITDIALOG has filled its text box. Its own
+    // style tells (IsWindowVisible would also look at parents up to this thread's desktop).
+    if ((GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) == 0)
         return TRUE;
     search->found = window;
     return FALSE;
@@ -284,10 +285,13 @@ RunOutcome RunLoader(const std::string& exePath, const RunOptions& options, Clos
 
 // ---- Dialog helpers ------------------------------------------------------------------------
 
-HWND FindLoaderDialog(DWORD processId)
+HWND FindLoaderDialog(DWORD processId, HDESK desktop)
 {
     DialogSearch search = {processId, nullptr};
-    EnumWindows(&MatchDialog, reinterpret_cast<LPARAM>(&search));
+    if (desktop != nullptr)
+        EnumDesktopWindows(desktop, &MatchDialog, reinterpret_cast<LPARAM>(&search));
+    else
+        EnumWindows(&MatchDialog, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 

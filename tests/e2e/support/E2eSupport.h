@@ -141,8 +141,10 @@ RunOutcome RunLoader(const std::string& exePath, const RunOptions& options, Clos
 
 // ---- Dialog helpers (also used by the probe, for a dialog of any process) ------------------
 
-// The visible failure dialog of the given process (0: of any process), or null.
-HWND FindLoaderDialog(DWORD processId);
+// The visible failure dialog of the given process (0: of any process), or null. It is looked
+// for on the given desktop (such as a Wine virtual desktop opened with OpenDesktopA), by
+// default on this thread's own.
+HWND FindLoaderDialog(DWORD processId, HDESK desktop = nullptr);
 // Text of the dialog's log box, read with WM_GETTEXT.
 std::string ReadDialogText(HWND dialog);
 // Asks the dialog to close the given way; true when the request was delivered.

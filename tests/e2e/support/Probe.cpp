@@ -60,15 +60,17 @@ int main(int argc, char** argv)
 
     HWND dialog = nullptr;
     DWORD start = GetTickCount();
+    // A named desktop is only looked into, never joined: a Wine virtual desktop ends with the
+    // last process that uses it, and the probe must not keep it alive. It appears only once its
+    // explorer has started, so keep trying to open it.
+    HDESK desktop = nullptr;
     bool onDesktop = desktopName == nullptr;
     for (;;) {
-        // Windows are looked for on this thread's desktop: move to the one asked for as soon as
-        // it exists (a virtual desktop appears only once its explorer has started).
         if (!onDesktop) {
-            HDESK desktop = OpenDesktopA(desktopName, 0, FALSE, GENERIC_ALL);
-            onDesktop = desktop != nullptr && SetThreadDesktop(desktop);
+            desktop = OpenDesktopA(desktopName, 0, FALSE, DESKTOP_READOBJECTS | DESKTOP_ENUMERATE);
+            onDesktop = desktop != nullptr;
         }
-        if (onDesktop && (dialog = FindLoaderDialog(processId)) != nullptr)
+        if (onDesktop && (dialog = FindLoaderDialog(processId, desktop)) != nullptr)
             break;
         if (GetTickCount() - start >= timeoutMs) {
             std::fprintf(stderr, "velkor_probe: no \"%s\" dialog within %lu ms%s%s\n", kDialogTitle,

@@ -5,8 +5,9 @@
 # display, waits for its failure dialog, saves a picture of the dialog (frame included) as
 # PNG_OUT, writes the dialog's log text byte for byte to TEXT_OUT, closes the dialog with OK
 # and waits for the loader to end. The prefix must be up (tests/harness/prefix-up.sh).
-# Exit code: 0 done; 2 no dialog appeared; 3 the picture could not be taken; 4 the loader did
-# not end after the dialog was closed.
+# Exit code: 0 done; 2 no dialog within 30 s; 3 the picture could not be taken; 4 the loader
+# did not end after the dialog was closed; 5 the loader ended without showing the dialog.
+# Variables exported by the caller reach the loader's environment (stand-ins read theirs).
 set -euo pipefail
 env_file=$1 probe=$2 loader=$3 png=$4 text=$5
 source "$env_file"
@@ -23,11 +24,28 @@ winpath() { printf 'Z:%s' "$1" | tr '/' '\\'; }
 "$VELKOR_WINE" explorer "/desktop=$desktop,800x600" "$(winpath "$loader")" >/dev/null 2>&1 &
 explorer=$!
 
-status=0
-if ! "$VELKOR_WINE" "$probe" --desktop "$desktop" --close none --timeout 30000 >"$text"; then
-  wait "$explorer" || true
+# Wait for the dialog, or for the loader (and with it the desktop) to end without one.
+"$VELKOR_WINE" "$probe" --desktop "$desktop" --close none --timeout 30000 >"$text" &
+probe_pid=$!
+while kill -0 "$probe_pid" 2>/dev/null && kill -0 "$explorer" 2>/dev/null; do
+  sleep 0.1
+done
+if ! kill -0 "$explorer" 2>/dev/null; then
+  sleep 0.5  # a dialog found at the last moment still counts
+  if kill -0 "$probe_pid" 2>/dev/null; then
+    kill "$probe_pid" 2>/dev/null || true
+    wait "$probe_pid" 2>/dev/null || true
+    : >"$text"
+    exit 5
+  fi
+fi
+if ! wait "$probe_pid"; then
+  kill "$explorer" 2>/dev/null || true
+  wait "$explorer" 2>/dev/null || true
   exit 2
 fi
+
+status=0
 sleep 0.7  # let the dialog finish painting
 
 # The virtual desktop is one X window; the dialog is a child window of it.
