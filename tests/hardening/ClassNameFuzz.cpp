@@ -1,0 +1,253 @@
+// The COM launcher's class argument: the class-file suffix cut and the resolution of a file
+// path into a class name and a class-path directory, with paths around the 260-character limit.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "ClassResolution.h"
+#include "ComJavaRunner.h"
+#include "FuzzSupport.h"
+#include "GuardedHeap.h"
+#include "LaunchLog.h"
+#include "Reference.h"
+
+namespace {
+
+const std::string kNameAlphabet = "abcXYZ01._-$" + kHighBytes;
+
+bool EndsWithAnyCase(const std::string& text, const std::string& suffix)
+{
+    if (text.size() < suffix.size())
+        return false;
+    for (size_t i = 0; i < suffix.size(); ++i) {
+        char c = text[text.size() - suffix.size() + i];
+        if ((c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c) != suffix[i])
+            return false;
+    }
+    return true;
+}
+
+// Where the cut must fall: ".cla" on a name longer than four characters, else ".class".
+ptrdiff_t ExpectedCut(const std::string& name)
+{
+    if (name.size() > 4 && EndsWithAnyCase(name, ".cla"))
+        return static_cast<ptrdiff_t>(name.size() - 4);
+    if (name.size() > 4 && EndsWithAnyCase(name, ".class"))
+        return static_cast<ptrdiff_t>(name.size() - 6);
+    return kNoSuffixCut;
+}
+
+// Cuts name (a guarded text holding original) and checks that only the one '.' changed.
+void CheckCut(char* name, size_t length, const std::string& original)
+{
+    ptrdiff_t cut = CutClassSuffix(name, length);
+    ASSERT_EQ(cut, ExpectedCut(original)) << Show(original);
+    std::string after(name, original.size());
+    if (cut != kNoSuffixCut) {
+        ASSERT_EQ(after[static_cast<size_t>(cut)], 0) << Show(original);
+        after[static_cast<size_t>(cut)] = '.';
+    }
+    ASSERT_EQ(after, original) << "more than the '.' changed in " << Show(original);
+    ASSERT_EQ(name[original.size()], 0);
+}
+
+std::string SuffixedName(Random& random)
+{
+    static const std::vector<std::string> endings = {"",     ".cla",   ".CLA",  ".class", ".Class", ".clas", ".classx",
+                                                     ".cl",  "cla",    ".c",    ".",      ".cla.class", "class", ".CLASS"};
+    static const std::vector<size_t> lengths = {0, 1, 2, 4, 5, 6, 250, 254, 255, 256, 259, 260, 261, 265};
+    std::string name = random.Text(kNameAlphabet, 0, random.Percent(30) ? random.Pick(lengths) : 12) + random.Pick(endings);
+    return random.Percent(10) ? random.Mutate(name, kNameAlphabet) : name;
+}
+
+// A folder tree with class files, some of whose paths lie just inside and just beyond 260
+// characters, and the current folder set to its root.
+struct ClassTree {
+    std::string root;
+    std::string driveRootFile;  // a class file in the root of the drive, without ".class"
+    std::vector<std::string> longFiles;  // full paths of "Foo.class" files, 250 to 262 characters long
+
+    ClassTree()
+    {
+        char temp[MAX_PATH];
+        GetTempPathA(sizeof temp, temp);
+        root = std::string(temp) + "vfz" + std::to_string(GetCurrentProcessId());
+        CreateDirectoryA(root.c_str(), nullptr);
+        CreateDirectoryA((root + "\\sub").c_str(), nullptr);
+        CreateDirectoryA((root + "\\Dir.class").c_str(), nullptr);
+        for (const char* file : {"Foo.class", "Bar", "Baz.cla", "sub\\Qux.class", "sub\\Qux"})
+            Touch(root + "\\" + file);
+        driveRootFile = "C:\\vfz" + std::to_string(GetCurrentProcessId());
+        Touch(driveRootFile + ".class");
+        for (size_t length = 250; length <= 262; ++length) {
+            size_t folderLength = length - std::strlen("\\Foo.class") - root.size() - 1;
+            std::string folder = root + "\\" + std::string(folderLength, 'L');
+            if (CreateDirectoryW(Long(folder).c_str(), nullptr) && Touch(folder + "\\Foo.class"))
+                longFiles.push_back(folder + "\\Foo.class");
+        }
+        SetCurrentDirectoryA(root.c_str());
+    }
+
+    ~ClassTree()
+    {
+        SetCurrentDirectoryA("C:\\");
+        DeleteFileA((driveRootFile + ".class").c_str());
+        for (const std::string& file : longFiles) {
+            DeleteFileW(Long(file).c_str());
+            RemoveDirectoryW(Long(file.substr(0, file.size() - std::strlen("\\Foo.class"))).c_str());
+        }
+        for (const char* file : {"Foo.class", "Bar", "Baz.cla", "sub\\Qux.class", "sub\\Qux"})
+            DeleteFileA((root + "\\" + file).c_str());
+        for (const char* folder : {"\\sub", "\\Dir.class", ""})
+            RemoveDirectoryA((root + folder).c_str());
+    }
+
+    // Through the wide functions with the long-path prefix: the ANSI ones stop at 260 characters.
+    static std::wstring Long(const std::string& path)
+    {
+        std::wstring wide(path.size(), L'\0');
+        for (size_t i = 0; i < path.size(); ++i)
+            wide[i] = static_cast<unsigned char>(path[i]);
+        return L"\\\\?\\" + wide;
+    }
+
+    static bool Touch(const std::string& path)
+    {
+        HANDLE file = CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return false;
+        CloseHandle(file);
+        return true;
+    }
+};
+
+struct ClassInput {
+    std::string name;
+    std::string entry;  // the entry that must be found; empty: must stay unresolved
+    bool known = true;  // false: only the general properties apply
+};
+
+ClassInput ClassArgument(Random& random, const ClassTree& tree)
+{
+    static const std::vector<std::pair<std::string, std::string>> entries = {
+        {"Foo.class", "Foo.class"}, {"Foo", "Foo.class"}, {"FOO.CLASS", "Foo.class"}, {"foo", "Foo.class"},
+        {"Bar", "Bar"},             {"Baz.cla", "Baz.cla"}, {"Baz", ""},             {"sub\\Qux", "Qux"},
+        {"sub\\Qux.class", "Qux.class"}, {"Dir.class", "Dir.class"}, {"Dir", "Dir.class"}, {"Nope", ""},
+        {"sub\\..\\Foo", "Foo.class"},   {"sub\\Nope.class", ""}};
+    ClassInput input;
+    switch (random.Below(6)) {
+    case 0:
+    case 1: {
+        const auto& entry = random.Pick(entries);
+        input.entry = entry.second;
+        // Absolute, drive-relative from the current folder, or relative with a backslash.
+        size_t form = random.Below(3);
+        input.name = form == 0 ? tree.root + "\\" + entry.first : form == 1 ? "C:" + entry.first : ".\\" + entry.first;
+        if (random.Percent(20)) {  // padding that the full path loses: a long argument, a short path
+            size_t target = random.Between(250, 265);
+            input.name = tree.root + "\\" + entry.first;
+            while (input.name.size() < target)
+                input.name.insert(tree.root.size() + 1, ".\\");
+        }
+        break;
+    }
+    case 2:
+        if (!tree.longFiles.empty()) {
+            const std::string& file = random.Pick(tree.longFiles);
+            bool withSuffix = random.Percent(50);
+            input.name = withSuffix ? file : file.substr(0, file.size() - std::strlen(".class"));
+            // The full path and, without the suffix, the path with ".class" must fit in 260.
+            input.entry = file.size() <= 260 ? "Foo.class" : "";
+            break;
+        }
+        [[fallthrough]];
+    case 3:
+        input.name = tree.driveRootFile + (random.Percent(50) ? ".class" : "");
+        input.entry = tree.driveRootFile.substr(3) + ".class";
+        break;
+    default:
+        input.known = false;
+        input.name = random.Text("ab.\\/:*?C " + kHighBytes, 0, random.Percent(30) ? 300 : 20);
+        if (random.Percent(50))
+            input.name = "C:" + input.name;
+        if (random.Percent(20))
+            input.name = tree.root + "\\" + random.Pick(std::vector<std::string>{"F*", "?oo.class", "*", "sub\\", "Foo.class\\"});
+        break;
+    }
+    return input;
+}
+
+// The directory that the full path of name lies in, as the system forms it.
+std::string FullDirectory(const std::string& name)
+{
+    char full[4096];
+    char* filePart = nullptr;
+    DWORD length = GetFullPathNameA(name.c_str(), sizeof full, full, &filePart);
+    if (length == 0 || length >= sizeof full || filePart == nullptr)
+        return std::string();
+    return std::string(full, static_cast<size_t>(filePart - full - 1));
+}
+
+}  // namespace
+
+TEST(Fuzz, SuffixCutMovesNothingButTheOneDot)
+{
+    Fuzz("CutClassSuffix", 100000, [](Random& random) {
+        std::string name = SuffixedName(random);
+        char* text = GuardedText(name);
+        CheckCut(text, name.size(), name);
+        delete[] text;
+    });
+}
+
+TEST(Fuzz, PathResolutionNeverYieldsANameOrDirectoryBeyond260Characters)
+{
+    static ClassTree tree;
+    ASSERT_FALSE(tree.longFiles.empty()) << "no class file with a path of 250 to 262 characters could be made";
+    Fuzz("ResolveClassFile", 20000, [](Random& random) {
+        ClassInput input = ClassArgument(random, tree);
+        std::string oldPath = random.Percent(30) ? "" : random.Text("ab;.\\" + kHighBytes, 1, 30);
+        bool hasPath = random.Percent(85);
+        ComJavaRunner runner(0, nullptr);
+        runner.className = GuardedText(input.name);
+        runner.classPath = hasPath ? GuardedText(oldPath) : nullptr;
+        char* classPathBefore = runner.classPath;
+        LaunchLog = "";
+
+        size_t length = input.name.size();
+        bool lookedUp = NamesClassFile(runner.className, length);
+        ASSERT_EQ(lookedUp, length > 2 && (input.name[1] == ':' || input.name.find('\\') != std::string::npos));
+        if (lookedUp)
+            length = ResolveClassFile(&runner, length);
+        std::string name = runner.className;
+        ASSERT_EQ(length, name.size());
+        bool resolved = runner.classPath != classPathBefore;
+
+        // The ANSI full-path function takes no argument of MAX_PATH characters or more.
+        if (input.known && FullDirectory(input.name).empty())
+            input.entry.clear();
+        if (input.known) {
+            ASSERT_EQ(resolved, !input.entry.empty()) << Show(input.name);
+            if (resolved) {
+                ASSERT_EQ(name, input.entry) << Show(input.name);
+            }
+        }
+        if (!resolved) {
+            ASSERT_EQ(name, input.name);
+        } else {
+            std::string directory = FullDirectory(input.name);
+            ASSERT_LE(name.size(), 260u) << Show(input.name);
+            ASSERT_LE(directory.size(), 260u) << Show(input.name);
+            ASSERT_EQ(name.find_first_of("\\/"), std::string::npos) << Show(name);
+            ASSERT_NE(GetFileAttributesA((directory + "\\" + name).c_str()), INVALID_FILE_ATTRIBUTES) << Show(name);
+            std::string wanted = hasPath && !oldPath.empty() ? AppendedPath(&directory, oldPath) : directory;
+            ASSERT_EQ(std::string(runner.classPath), wanted) << Show(input.name);
+            ASSERT_TRUE(IsGuardedBlock(runner.className, name.size() + 1));
+        }
+        EXPECT_EQ(LaunchLog.GetLength(), 0);
+        CheckCut(runner.className, length, name);
+    });
+}
