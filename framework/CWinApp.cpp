@@ -51,7 +51,13 @@ int AfxWinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         }
         app->m_pszAppName = g_defaultAppName;
     }
-    if (!app->InitInstance())
+    BOOL initialised = FALSE;
+    try {
+        initialised = app->InitInstance();
+    } catch (...) {
+        // An exception out of the hook counts as a failed initialisation.
+    }
+    if (!initialised)
         return app->ExitInstance();
     // A successful initialisation would run the message loop; the loader never asks for one.
     MSG msg;

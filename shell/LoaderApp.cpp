@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "DllSearchPath.h"
 #include "ExeDirectory.h"
 #include "LaunchFailedDlg.h"
 #include "LaunchLog.h"
@@ -70,6 +71,9 @@ BOOL CLoaderApp::InitInstance()
         return FALSE;
     PublishedDirectory published(exeDirectory);
     char* program = ProgramArgument();
+    // Libraries loaded by name (the runtime library's own dependencies among them) must never
+    // come from whatever folder the loader was started in.
+    RemoveCurrentDirectoryFromDllSearch();
 
     try {
         // A jar path too long for its buffer cannot be opened by either runtime: it counts as absent.
@@ -99,11 +103,19 @@ BOOL CLoaderApp::InitInstance()
         } catch (int) {
         }
     } catch (...) {
-        LaunchLog += "Caught an unhandled exception";
+        // The exception may be the log running out of memory; then the dialog shows what it holds.
+        try {
+            LaunchLog += "Caught an unhandled exception";
+        } catch (...) {
+        }
     }
 
     CLaunchFailedDlg dialog;
-    dialog.m_strLog = LaunchLog;
+    try {
+        dialog.m_strLog = LaunchLog;
+    } catch (...) {
+        // Not even a copy of the log fits in memory: the dialog still tells that the launch failed.
+    }
     dialog.DoModal();
     return FALSE;
 }
