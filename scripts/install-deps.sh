@@ -11,21 +11,34 @@ packages=(
   xvfb x11-utils imagemagick
   googletest
   openjdk-17-jdk-headless
+  locales
 )
 
 need=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || need+=("$p")
 done
-if [ ${#need[@]} -eq 0 ]; then
-  exit 0
-fi
-
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
+
+# The code-page tests run Wine under a Western and a Japanese locale.
+ensure_locales() {
+  if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf8' || ! locale -a 2>/dev/null | grep -qix 'en_US.utf8'; then
+    $SUDO sed -i -e 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' -e 's/^# *\(en_US.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+    grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+    grep -q '^en_US.UTF-8 UTF-8' /etc/locale.gen || echo 'en_US.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+    $SUDO locale-gen >/dev/null
+  fi
+}
+
+if [ ${#need[@]} -eq 0 ]; then
+  ensure_locales
+  exit 0
+fi
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $SUDO dpkg --add-architecture i386
 fi
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+ensure_locales
