@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "DllSearchPath.h"
 #include "ExeDirectory.h"
 #include "InitArgs.h"
 #include "JoinText.h"
@@ -62,6 +63,7 @@ void RunWithJniRuntime(int argc, char** argv)
         throw 1;
     }
 
+    AllowDllDirectoryOf(runtime.runtimeLib);
     HMODULE library = LoadLibraryA(runtime.runtimeLib);
     if (library == nullptr) {
         LaunchLog += "Could not load the Sun Java runtime library: ";
