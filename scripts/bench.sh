@@ -16,7 +16,8 @@ trap '"$root/tests/harness/prefix-down.sh" "$env_file"' EXIT
 echo "Start-up under Wine, test architecture $(basename "$tree" | sed 's/^test-//'):"
 "$root/tests/harness/wine-run.sh" "$env_file" "$tree/tests/bench/velkor_bench.exe" "$runs" \
   "$tree/Velkor.exe" "$tree/tests/standins/javai/full/javai.dll" \
-  "$tree/tests/standins/comvm/ComVm.dll" "$tree/tests/bench/velkor_bare_gui.exe"
+  "$tree/tests/standins/comvm/ComVm.dll" "$tree/tests/bench/velkor_bare_gui.exe" \
+  "$tree/tests/bench/velkor_bare_imports.exe"
 
 shipped="$out/i686/Velkor.exe"
 echo
