@@ -1,6 +1,8 @@
 // The bounded path composers: exact fit, one byte over, directory of a module path.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <cstring>
 
 #include "PathText.h"
@@ -35,4 +37,17 @@ TEST(PathText, DirectoryOfPathKeepsTheLastSeparator)
     EXPECT_STREQ(buffer, "C:\\12345678901\\");
     EXPECT_FALSE(DirectoryOfPath("C:\\123456789012\\x", buffer, sizeof buffer));
     EXPECT_STREQ(buffer, "");
+}
+
+// Code page 932 (the test runs a second time with LC_ALL=ja_JP.UTF-8): the trail byte of a
+// double-byte character may be 0x5C, the backslash, and must not end the directory.
+TEST(PathText, DoubleByteTrailBytesAreNotSeparators)
+{
+    if (GetACP() != 932)
+        GTEST_SKIP() << "needs code page 932";
+    char buffer[32];
+    EXPECT_TRUE(DirectoryOfPath("C:\\dir\\\x95\x5C.exe", buffer, sizeof buffer));  // "C:\dir\<hyo>.exe"
+    EXPECT_STREQ(buffer, "C:\\dir\\");
+    EXPECT_TRUE(DirectoryOfPath("C:\\\x95\x5C\\x.exe", buffer, sizeof buffer));
+    EXPECT_STREQ(buffer, "C:\\\x95\x5C\\");
 }

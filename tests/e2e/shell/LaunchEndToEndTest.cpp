@@ -110,3 +110,19 @@ TEST(LaunchEndToEnd, JarPathTooLongCountsAsAbsent)
     EXPECT_EQ(outcome.dialogText, MissingJarText(exe));
     EXPECT_TRUE(outcome.ended);
 }
+
+// Code page 932 (run a second time with LC_ALL=ja_JP.UTF-8): an exe named with a double-byte
+// character whose trail byte is 0x5C keeps its real directory, so Velkor.jar is found there.
+TEST(LaunchEndToEnd, DoubleByteExeNameKeepsItsDirectory)
+{
+    if (GetACP() != 932)
+        GTEST_SKIP() << "needs code page 932";
+    InstallFolder folder("double_byte");
+    std::string exe = folder.CopyExe("\x95\x5C.exe");
+    folder.Place("Velkor.jar", Entry::File);
+    RunOutcome outcome = RunLoader(exe, CommandLine("\"" + exe + "\""));
+    EXPECT_TRUE(outcome.dialogShown);
+    EXPECT_EQ(outcome.dialogText, "Trying the Sun Java runtime...\r\nCould not locate Sun Java runtime\r\n"
+                                  "Trying the Mircosoft Java runtime...\r\nDid not find swingall.jar in " +
+                                      folder.Path() + "swingall.jar\r\n");
+}

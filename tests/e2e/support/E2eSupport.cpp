@@ -208,9 +208,13 @@ LoaderProcess::LoaderProcess(const std::string& exePath, const RunOptions& optio
     writableCommandLine.push_back(0);
     std::string directory = options.workingDirectory;
     if (directory.empty()) {
-        size_t separator = exePath.find_last_of("\\/");
-        if (separator != std::string::npos)
-            directory = exePath.substr(0, separator + 1);
+        // Step over double-byte characters whole: a trail byte may be 0x5C.
+        const char* end = nullptr;
+        for (const char* p = exePath.c_str(); *p != 0; p = CharNextA(p))
+            if (*p == '\\' || *p == '/')
+                end = p + 1;
+        if (end != nullptr)
+            directory.assign(exePath.c_str(), end);
     }
     std::string environment = EnvironmentBlock(options.environment);
     STARTUPINFOA startup = {};
