@@ -14,6 +14,14 @@ bool IsSwitch(const char* element)
     return element[0] == '-' || element[0] == '/';
 }
 
+// Converts an element that a report echoes to the OEM code page in place: its characters only,
+// never its terminator. With a double-byte code page CharToOemA would take a lone lead byte at
+// the end together with the terminator for one character and leave the text unterminated.
+void ToOemInPlace(char* element)
+{
+    CharToOemBuffA(element, element, static_cast<DWORD>(lstrlenA(element)));
+}
+
 } // namespace
 
 int ComJavaRunner::ParseCommandLine()
@@ -114,7 +122,7 @@ int ComJavaRunner::ParseSwitches(int* index)
         } else if (lstrcmpA(name, "cp") == 0 || lstrcmpA(name, "cp:p") == 0 || lstrcmpA(name, "cp:a") == 0) {
             ++*index;
             if (*index == argc || IsSwitch(argv[*index])) {
-                CharToOemA(element, element);
+                ToOemInPlace(element);
                 ReportMessage(this, IDS_NO_PATH_FOR_SWITCH, element);
                 return 0;
             }
@@ -128,7 +136,7 @@ int ComJavaRunner::ParseSwitches(int* index)
             }
             AppendPath(list, argv[*index]);
         } else {
-            CharToOemA(element, element);
+            ToOemInPlace(element);
             ReportMessage(this, IDS_INVALID_SWITCH, element);
             return 0;
         }

@@ -68,7 +68,9 @@ DWORD RunClass(ComJavaRunner* runner)
 
     if (FAILED(result)) {
         ReleaseErrorInfo(&errorInfo);
-        CharToOemA(runner->className, runner->className);
+        // The name's characters only, never its terminator, which CharToOemA would take
+        // together with a lone lead byte at the end of the name in a double-byte code page.
+        CharToOemBuffA(runner->className, runner->className, static_cast<DWORD>(lstrlenA(runner->className)));
         ReportSystemError(runner, result, IDS_COULD_NOT_EXECUTE, runner->className);
         return 1;
     }
