@@ -102,7 +102,12 @@ int ComJavaRunner::ParseSwitches(int* index)
                     return 0;
                 }
             }
-            properties->Add(name + 2);
+            // A definition is refused only when memory ran out: the class must not start
+            // without it as though nothing had happened.
+            if (!properties->Add(name + 2)) {
+                ReportMessage(this, IDS_OUT_OF_MEMORY);
+                return 0;
+            }
             continue;
         }
 
