@@ -26,9 +26,15 @@ HRESULT ComJavaRunner::SetVmProperties()
 
 HRESULT ComJavaRunner::ExecuteClass(IErrorInfo** errorInfo)
 {
-    // A failed conversion leaves a null text in the record; the VM answers for it.
     wchar_t* wideClassName = className != nullptr ? AnsiToWide(className, -1) : nullptr;
     wchar_t* wideClassPath = classPath != nullptr ? AnsiToWide(classPath, -1) : nullptr;
+    // A text that could not be converted would reach the VM as no text at all, which runs the
+    // class without its class path or hands it no class: report the memory instead.
+    if ((className != nullptr && wideClassName == nullptr) || (classPath != nullptr && wideClassPath == nullptr)) {
+        delete[] wideClassPath;
+        delete[] wideClassName;
+        return E_OUTOFMEMORY;
+    }
 
     JAVAEXECUTEINFO info = {};
     info.cbSize = sizeof info;
