@@ -190,6 +190,11 @@ void Fuzz(const char* parser, size_t defaultCount, const std::function<void(Rand
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&start);
 
+    static bool codePagesShown = false;
+    if (!codePagesShown) {
+        std::printf("[fuzz] ANSI code page %u, OEM code page %u\n", GetACP(), GetOEMCP());
+        codePagesShown = true;
+    }
     g_parser = parser;
     g_seed = seed;
     size_t ran = 0;

@@ -26,6 +26,7 @@ constexpr size_t kFreeSlot = SIZE_MAX;
 constexpr uint32_t kNoSlot = UINT32_MAX;
 constexpr size_t kQuarantine = 256;  // freed slots that wait before one is used again
 constexpr uint64_t kDirectMagic = 0x6b636f6c42647247ULL;
+constexpr size_t kExhaustedBelow = 1 << 24;
 
 struct SlotInfo {
     size_t size;  // kFreeSlot while free
@@ -235,7 +236,13 @@ void* Allocate(size_t size, bool fromMalloc)
     if (!g_ready)
         Initialise();
     void* block = AllocateSlot(size, fromMalloc);
-    return block != nullptr ? block : AllocateDirect(size, fromMalloc);
+    if (block == nullptr)
+        block = AllocateDirect(size, fromMalloc);
+    // Only a request that no heap could serve may fail; running out of guarded pages is the
+    // test's fault and must not pass for the loader's out-of-memory handling.
+    if (block == nullptr && size < kExhaustedBelow)
+        Fatal("guarded pages exhausted", nullptr);
+    return block;
 }
 
 // Frees a block of this heap; false when the block is not one of ours. The lock is held.
@@ -310,15 +317,6 @@ void* OperatorNew(size_t size)
     if (block == nullptr)
         throw std::bad_alloc();
     return block;
-}
-
-// An aligned block: the size is rounded up so that the end of the slot keeps the alignment.
-void* AlignedNew(size_t size, std::align_val_t alignment)
-{
-    size_t align = static_cast<size_t>(alignment);
-    if (align > kPage || size > SIZE_MAX - align)
-        return nullptr;
-    return Allocate((size + align - 1) / align * align, false);
 }
 
 }  // namespace
@@ -435,105 +433,13 @@ extern "C" void* __wrap_realloc(void* block, size_t size)
     return grown;
 }
 
-void* operator new(size_t size)
-{
-    return OperatorNew(size);
-}
-
-void* operator new[](size_t size)
-{
-    return OperatorNew(size);
-}
-
-void* operator new(size_t size, const std::nothrow_t&) noexcept
-{
-    return Allocate(size, false);
-}
-
-void* operator new[](size_t size, const std::nothrow_t&) noexcept
-{
-    return Allocate(size, false);
-}
-
-void* operator new(size_t size, std::align_val_t alignment)
-{
-    void* block = AlignedNew(size, alignment);
-    if (block == nullptr)
-        throw std::bad_alloc();
-    return block;
-}
-
-void* operator new[](size_t size, std::align_val_t alignment)
-{
-    return operator new(size, alignment);
-}
-
-void* operator new(size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept
-{
-    return AlignedNew(size, alignment);
-}
-
-void* operator new[](size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept
-{
-    return AlignedNew(size, alignment);
-}
-
-void operator delete(void* block) noexcept
-{
-    OperatorDelete(block);
-}
-
-void operator delete[](void* block) noexcept
-{
-    OperatorDelete(block);
-}
-
-void operator delete(void* block, size_t) noexcept
-{
-    OperatorDelete(block);
-}
-
-void operator delete[](void* block, size_t) noexcept
-{
-    OperatorDelete(block);
-}
-
-void operator delete(void* block, const std::nothrow_t&) noexcept
-{
-    OperatorDelete(block);
-}
-
-void operator delete[](void* block, const std::nothrow_t&) noexcept
-{
-    OperatorDelete(block);
-}
-
-void operator delete(void* block, std::align_val_t) noexcept
-{
-    OperatorDelete(block);
-}
-
-void operator delete[](void* block, std::align_val_t) noexcept
-{
-    OperatorDelete(block);
-}
-
-void operator delete(void* block, size_t, std::align_val_t) noexcept
-{
-    OperatorDelete(block);
-}
-
-void operator delete[](void* block, size_t, std::align_val_t) noexcept
-{
-    OperatorDelete(block);
-}
-
-void operator delete(void* block, std::align_val_t, const std::nothrow_t&) noexcept
-{
-    OperatorDelete(block);
-}
-
-void operator delete[](void* block, std::align_val_t, const std::nothrow_t&) noexcept
-{
-    OperatorDelete(block);
-}
+// The replaceable forms that the program's code calls; the C++ runtime's nothrow deletes come
+// here through the plain ones.
+void* operator new(size_t size) { return OperatorNew(size); }
+void* operator new[](size_t size) { return OperatorNew(size); }
+void* operator new(size_t size, const std::nothrow_t&) noexcept { return Allocate(size, false); }
+void* operator new[](size_t size, const std::nothrow_t&) noexcept { return Allocate(size, false); }
+void operator delete(void* block) noexcept { OperatorDelete(block); }
+void operator delete[](void* block) noexcept { OperatorDelete(block); }
+void operator delete(void* block, size_t) noexcept { OperatorDelete(block); }
+void operator delete[](void* block, size_t) noexcept { OperatorDelete(block); }

@@ -1,6 +1,7 @@
 // AppendPath of the COM launcher: ';'-separated lists built one element at a time.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,8 +18,9 @@ const std::string kPathAlphabet = "abcXYZ019.:\\/ ;;-" + kHighBytes;
 
 std::string PathElement(Random& random, bool withSeparators)
 {
-    std::string element = random.Text(withSeparators ? kPathAlphabet : "abcXYZ019.:\\/ -" + kHighBytes, 0,
-                                      random.Percent(5) ? 300 : 30);
+    // Without separators, also without bytes that a double-byte code page would pair with the ';'
+    // that follows the element.
+    std::string element = random.Text(withSeparators ? kPathAlphabet : "abcXYZ019.:\\/ -", 0, random.Percent(5) ? 300 : 30);
     if (withSeparators && random.Percent(20))
         element += random.Percent(50) ? ";" : ";;";
     return element;
@@ -68,6 +70,8 @@ TEST(Fuzz, AppendPathKeepsEachElementOnceInOrderAndClosesTheList)
         }
         if (plain) {
             EXPECT_EQ(Split(*expected), elements) << Show(*expected);
+            bool emptyElement = std::find(elements.begin(), elements.end(), "") != elements.end();
+            EXPECT_TRUE(emptyElement || expected->find(";;") == std::string::npos) << Show(*expected);
         }
         EXPECT_EQ(LaunchLog.GetLength(), 0);
         delete[] list;

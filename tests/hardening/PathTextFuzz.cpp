@@ -1,5 +1,6 @@
 // The shell's bounded path composers, writing into buffers that end at a guard page.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 
@@ -22,11 +23,14 @@ TEST(Fuzz, PathComposersFillTheirBufferOrLeaveItEmpty)
             ASSERT_EQ(std::string(buffer), fits ? first + second : "");
         }
 
-        // The directory part runs to the last separator; in a single-byte code page every byte
-        // is a character.
+        // The directory part runs to the last separator that is a character of its own, not the
+        // trail byte of a double-byte character.
         std::string path = first + second;
-        size_t separator = path.find_last_of("\\/");
-        std::string directory = separator == std::string::npos ? "" : path.substr(0, separator + 1);
+        std::string directory;
+        for (const char* at = path.c_str(); *at != 0; at = CharNextExA(static_cast<WORD>(GetACP()), at, 0)) {
+            if (*at == '\\' || *at == '/')
+                directory = path.substr(0, static_cast<size_t>(at - path.c_str()) + 1);
+        }
         bool found = DirectoryOfPath(path.c_str(), buffer, size);
         ASSERT_EQ(found, !directory.empty() && directory.size() < size) << Show(path) << " into " << size;
         if (size > 0) {

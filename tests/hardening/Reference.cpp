@@ -1,5 +1,8 @@
 #include "Reference.h"
 
+#include <cstdio>
+#include <map>
+
 #include "ComJavaRunner.h"
 #include "LaunchLog.h"
 
@@ -45,10 +48,24 @@ int32_t ReferenceSize(const std::string& text)
     return static_cast<int32_t>(static_cast<uint32_t>(number) << bits);
 }
 
+namespace {
+
+// The text with ';' after it unless its last character is ';'. Characters as the ANSI code page
+// makes them: a lead byte takes the byte after it along, whatever that byte is.
+std::string Closed(const std::string& text)
+{
+    const char* last = nullptr;
+    for (const char* at = text.c_str(); *at != 0; at = CharNextExA(static_cast<WORD>(GetACP()), at, 0))
+        last = at;
+    bool closed = last != nullptr && *last == ';' && last + 1 == text.c_str() + text.size();
+    return closed ? text : text + ";";
+}
+
+}  // namespace
+
 std::string AppendedPath(const std::string* list, const std::string& element)
 {
-    auto closed = [](const std::string& text) { return text.empty() || text.back() != ';' ? text + ";" : text; };
-    return (list != nullptr ? closed(*list) : std::string()) + closed(element);
+    return (list != nullptr ? Closed(*list) : std::string()) + Closed(element);
 }
 
 std::string CutToCharacters(const std::string& text, size_t limit, UINT codePage)
@@ -72,9 +89,49 @@ std::string ReportLine(const std::string& message)
     return "\r\nERROR: " + CutToCharacters(message, 2047, GetOEMCP()) + "\n";
 }
 
+std::string SystemErrorReport(const std::string& message, HRESULT code, const std::string& className)
+{
+    static const char mainHint[] =
+        "\t%s must have a method of the following form to be run using Velkor:\r\n"
+        "\t\tpublic static void main(String args[])\r\n\tIf %s is an applet, you must run it using a browser.";
+    // The system's texts do not change while the program runs: the first codes asked for are
+    // remembered (every block of the guarded heap takes a page).
+    static std::map<HRESULT, std::string> systemTexts;
+    auto known = systemTexts.find(code);
+    std::string text;
+    if (known != systemTexts.end()) {
+        text = known->second;
+    } else {
+        char systemText[4096];
+        DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, static_cast<DWORD>(code), 0x0800, systemText,
+                                      sizeof systemText, nullptr);
+        text.assign(systemText, length);
+        if (systemTexts.size() < 64)
+            systemTexts.emplace(code, text);
+    }
+    std::string system, hint;
+    if (!text.empty() && text.size() < 512) {
+        system = Oem(text);
+        if (code == DISP_E_MEMBERNOTFOUND) {
+            std::string filled = mainHint;
+            size_t at = 0;
+            for (int i = 0; i < 2; ++i, at += className.size()) {
+                at = filled.find("%s", at);
+                filled.replace(at, 2, className);
+            }
+            hint = CutToCharacters(filled, 511, GetOEMCP());
+        }
+    } else {
+        char scode[64];
+        std::snprintf(scode, sizeof scode, "SCODE 0x%lx: Error message unavailable.", static_cast<unsigned long>(code));
+        system = scode;
+    }
+    return ReportLine(message) + ": " + system + "\n" + hint + "\n";
+}
+
 std::string Oem(std::string text)
 {
-    CharToOemA(&text[0], &text[0]);
+    CharToOemBuffA(&text[0], &text[0], static_cast<DWORD>(text.size()));
     return text;
 }
 

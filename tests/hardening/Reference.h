@@ -10,8 +10,8 @@
 // malformed.
 int32_t ReferenceSize(const std::string& text);
 
-// The list that appending element must give: the old list (absent when list is null), ';' if it
-// does not end with one, the element, ';' if it does not end with one.
+// The list that appending element must give: the old list (absent when list is null), ';' if its
+// last character is not ';', the element, ';' if its last character is not ';'.
 std::string AppendedPath(const std::string* list, const std::string& element);
 
 // The longest prefix of text, at most limit bytes, that ends on a character boundary of the
@@ -21,7 +21,13 @@ std::string CutToCharacters(const std::string& text, size_t limit, UINT codePage
 // One report of the COM launcher: "\r\nERROR: ", the message as its 2048-byte area holds it, "\n".
 std::string ReportLine(const std::string& message);
 
-// The text converted in place as the loader converts it (CharToOemA, CharLowerA).
+// What ReportSystemError appends for a message, an HRESULT and the runner's class name: the
+// report line, ": " and the system's text (or text 2), "\n", the hint for
+// DISP_E_MEMBERNOTFOUND, "\n".
+std::string SystemErrorReport(const std::string& message, HRESULT code, const std::string& className);
+
+// The text converted in place as the loader converts it: its characters to the OEM code page
+// (the terminator stays where it is), and to lower case.
 std::string Oem(std::string text);
 std::string Lower(std::string text);
 

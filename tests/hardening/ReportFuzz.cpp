@@ -1,7 +1,6 @@
 // The COM launcher's reporters and their bounded formatting, with echoed texts of any length.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -76,20 +75,7 @@ TEST(Fuzz, ReportSystemErrorKeepsEveryPartInItsBuffer)
         LaunchLog = "";
         ReportSystemError(&runner, code, IDS_COULD_NOT_EXECUTE, echoed.c_str());
 
-        char systemText[4096];
-        DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, static_cast<DWORD>(code), 0x0800, systemText,
-                                      sizeof systemText, nullptr);
-        std::string system, hint;
-        if (length != 0 && length < 512) {
-            system = Oem(systemText);
-            if (code == DISP_E_MEMBERNOTFOUND)
-                hint = CutToCharacters(Filled(kMainHint, {className, className}), 511, GetOEMCP());
-        } else {
-            char scode[64];
-            std::snprintf(scode, sizeof scode, "SCODE 0x%lx: Error message unavailable.", static_cast<unsigned long>(code));
-            system = scode;
-        }
-        std::string wanted = ReportLine("Could not execute " + echoed) + ": " + system + "\n" + hint + "\n";
+        std::string wanted = SystemErrorReport("Could not execute " + echoed, code, className);
         ASSERT_EQ(std::string(LaunchLog), wanted) << "code " << std::hex << code << ", " << Show(echoed);
     });
 }
