@@ -7,6 +7,10 @@
 # read from the dialog; the dialog is then closed with OK.
 #
 # Scenarios:
+#   jni         a JDK 1.1 runtime registered in the registry (the test stand-in javai.dll): the
+#               loader starts the application on it; what the runtime was given is printed.
+#   com         no JDK 1.1 runtime, but the COM Java VM registered (the test stand-in): the
+#               loader falls back to it; what the VM was given is printed.
 #   no_runtime  Velkor.exe and Velkor.jar, but no Java runtime and no swingall.jar: the loader
 #               tries the Sun runtime, then the Microsoft VM, and reports why neither started.
 set -euo pipefail
@@ -50,6 +54,58 @@ run_loader() {
   esac
 }
 
+# windows_path UNIX_PATH: the path as Wine's Z: drive shows it.
+windows_path() { echo "Z:$1" | tr / '\\'; }
+
+# reg ARGS...: Wine's reg.exe in the demo's prefix, in the loader's own registry view.
+reg() { (source "$env_file" && "$VELKOR_WINE" reg "$@" >/dev/null 2>&1); }
+
+java_soft='HKLM\Software\JavaSoft'
+vm_class='HKCR\CLSID\{3EFB1800-C2A1-11CF-960C-0080C7C2BA87}'
+
+# print_record FILE: what a stand-in recorded.
+print_record() {
+  if [ -s "$1" ]; then tr -d '\r' <"$1" | sed 's/^/    | /'; else echo "    (nothing recorded)"; fi
+}
+
+scenario_jni() {
+  echo "Install folder: Velkor.exe, Velkor.jar and swingall.jar; a JDK 1.1 runtime (the stand-in"
+  echo "javai.dll) registered under $java_soft\\Java Runtime Environment, version 1.1."
+  local folder
+  folder=$(new_install_folder jni)
+  printf 'PK' >"$folder/Velkor.jar"
+  printf 'PK' >"$folder/swingall.jar"
+  mkdir -p "$folder/jre/bin"
+  cp "$tree/tests/standins/javai/full/javai.dll" "$folder/jre/bin/javai.dll"
+  reg delete "$java_soft" /f || true
+  reg delete "$vm_class" /f || true
+  reg add "$java_soft\\Java Runtime Environment" /v CurrentVersion /d 1.1 /f
+  reg add "$java_soft\\Java Runtime Environment\\1.1" /v JavaHome /d "$(windows_path "$folder/jre")" /f
+  rm -f "$folder/runtime-record.txt"
+  JAVAI_RECORD=$(windows_path "$folder/runtime-record.txt") run_loader "$folder"
+  echo "What the runtime was given:"
+  print_record "$folder/runtime-record.txt"
+  reg delete "$java_soft" /f || true
+}
+
+scenario_com() {
+  echo "Install folder: Velkor.exe, Velkor.jar and swingall.jar; no JDK 1.1 runtime; the COM Java"
+  echo "VM (the stand-in ComVm.dll) registered as $vm_class."
+  local folder
+  folder=$(new_install_folder com)
+  printf 'PK' >"$folder/Velkor.jar"
+  printf 'PK' >"$folder/swingall.jar"
+  cp "$tree/tests/standins/comvm/ComVm.dll" "$folder/ComVm.dll"
+  reg delete "$java_soft" /f || true
+  reg add "$vm_class\\InprocServer32" /ve /d "$(windows_path "$folder/ComVm.dll")" /f
+  reg add "$vm_class\\InprocServer32" /v ThreadingModel /d Both /f
+  rm -f "$folder/vm-record.txt"
+  VELKOR_COMVM_RECORD=$(windows_path "$folder/vm-record.txt") run_loader "$folder"
+  echo "What the VM was given:"
+  print_record "$folder/vm-record.txt"
+  reg delete "$vm_class" /f || true
+}
+
 scenario_no_runtime() {
   echo "Install folder: Velkor.exe and Velkor.jar; no Java runtime installed, no swingall.jar."
   local folder
@@ -58,7 +114,7 @@ scenario_no_runtime() {
   run_loader "$folder"
 }
 
-all_scenarios=(no_runtime)
+all_scenarios=(jni com no_runtime)
 [ $# -gt 0 ] || set -- "${all_scenarios[@]}"
 for scenario in "$@"; do
   if ! declare -F "scenario_$scenario" >/dev/null; then
