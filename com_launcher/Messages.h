@@ -44,7 +44,7 @@ size_t CutAtCharacterBoundary(char* text, size_t length, UINT codePage);
 void MakeMemberHint(const char* className, char* hint, size_t size);
 
 // Reads the fixed file version of the running executable through version.dll, loaded from
-// systemDirectory only. Returns false (both parts 0) when that library or the version
+// systemDirectory only. Returns false (both halves 0) when that library or the version
 // information cannot be had.
 bool ReadOwnFileVersion(const char* systemDirectory, DWORD* versionMS, DWORD* versionLS);
 
