@@ -66,18 +66,10 @@ std::string VersionInput(Random& random)
 
 std::string SizeInput(Random& random)
 {
-    static const std::vector<std::string> examples = {"64m", "512k", "128K", "1000", "999", "2048m", "4096m", " 64m",
-                                                      "64mb", "s1", "", "-1k", "+12M", "2147483647", "2147483648",
-                                                      "-2147483649", "99999999999999999999k", "0x10", "\t7M"};
+    static const std::vector<std::string> examples = {"64m", "2048m", "4096m", " 64m", "-1k", "2147483648",
+                                                      "99999999999999999999k", "0x10", "\t7M"};
     static const std::string alphabet = "0123456789kKmM +-\t\nxs." + kHighBytes.substr(3, 3);
-    switch (random.Below(3)) {
-    case 0:
-        return random.Text(alphabet, 0, 14);
-    case 1:
-        return random.Pick(examples);
-    default:
-        return random.Mutate(random.Pick(examples), alphabet);
-    }
+    return random.Percent(50) ? random.Text(alphabet, 0, 14) : random.Mutate(random.Pick(examples), alphabet);
 }
 
 }  // namespace
