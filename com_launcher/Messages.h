@@ -12,6 +12,9 @@ class ComJavaRunner;
 // Returns the number of characters loaded, 0 when the id has no text (the buffer is then empty).
 int LoadMessageText(HMODULE module, UINT id, char* buffer, int capacity);
 
+// "\r\nERROR: ", the format filled with the arguments (bounded), "\n": the head of every report.
+void AppendReportHead(const char* format, va_list args);
+
 // "\r\nERROR: ", the message (id 0: the first argument verbatim), "\n".
 void ReportMessage(ComJavaRunner* runner, UINT id, ...);
 

@@ -3,25 +3,30 @@
 #include "ComJavaRunner.h"
 #include "resource.h"
 
+void AppendReportHead(const char* format, va_list args)
+{
+    char prefix[kMessageTextSize];
+    LoadMessageText(nullptr, IDS_ERROR_PREFIX, prefix, sizeof prefix);
+    AppendLogText(prefix);
+    char message[kMessageAreaSize];
+    FormatBoundedV(message, sizeof message, GetOEMCP(), format, args);
+    AppendLogText(message);
+    AppendLogText("\n");
+}
+
 void ReportMessage(ComJavaRunner* runner, UINT id, ...)
 {
-    char text[kMessageTextSize];
-    LoadMessageText(nullptr, IDS_ERROR_PREFIX, text, sizeof text);
-    AppendLogText(text);
-
     // Id 0 reports the first argument verbatim, whatever '%' it holds.
+    char text[kMessageTextSize];
     if (id != 0)
         LoadMessageText(nullptr, id, text, sizeof text);
     else
         lstrcpyA(text, "%s");
 
-    char message[kMessageAreaSize];
     va_list args;
     va_start(args, id);
-    FormatBoundedV(message, sizeof message, GetOEMCP(), text, args);
+    AppendReportHead(text, args);
     va_end(args);
-    AppendLogText(message);
-    AppendLogText("\n");
 
     if (runner != nullptr && runner->pauseOnError)
         PauseAfterError();

@@ -15,17 +15,11 @@ void MakeMemberHint(const char* className, char* hint, size_t size)
 void ReportSystemError(ComJavaRunner* runner, HRESULT result, UINT id, ...)
 {
     char text[kMessageTextSize];
-    LoadMessageText(nullptr, IDS_ERROR_PREFIX, text, sizeof text);
-    AppendLogText(text);
-
     LoadMessageText(nullptr, id, text, sizeof text);
-    char message[kMessageAreaSize];
     va_list args;
     va_start(args, id);
-    FormatBoundedV(message, sizeof message, GetOEMCP(), text, args);
+    AppendReportHead(text, args);
     va_end(args);
-    AppendLogText(message);
-    AppendLogText("\n");
 
     char systemText[kMessageTextSize];
     DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, static_cast<DWORD>(result), 0x0800,
