@@ -136,3 +136,28 @@ TEST(CommandLine, EveryAllocationFailureHasADefinedOutcome)
         EXPECT_EQ(LiveAllocations(), before);
     }
 }
+
+// A class path of thousands of elements: every one kept, in order, each closed by one ';'.
+TEST(CommandLine, ThousandsOfClassPathElements)
+{
+    std::vector<std::string> texts{"x.exe"};
+    std::string expected;
+    for (int i = 0; i < 3000; ++i) {
+        texts.push_back(i % 2 == 0 ? "/cp" : "/CP:A");
+        texts.push_back("C:\\lib\\part" + std::to_string(i) + ".jar");
+    }
+    for (int i = 0; i < 3000; i += 2)
+        expected += texts[2 * i + 2] + ";";
+    for (int i = 1; i < 3000; i += 2)
+        expected += texts[2 * i + 2] + ";";
+    texts.push_back("K");
+    std::vector<char*> argv;
+    for (std::string& text : texts)
+        argv.push_back(&text[0]);
+    argv.push_back(nullptr);
+    ClearLaunchLog();
+    ComJavaRunner runner(static_cast<int>(texts.size()), argv.data());
+    ASSERT_EQ(runner.ParseCommandLine(), 1);
+    EXPECT_EQ(std::string(runner.classPath), expected);
+    EXPECT_STREQ(runner.className, "K");
+}
