@@ -6,4 +6,6 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/install-deps.sh"
 tree=$(bash "$root/scripts/build.sh" | tail -n 1)
 echo "Testing in $tree"
-ctest --test-dir "$tree" --output-on-failure "$@"
+# A test that fails is run once more before it counts as failed: Wine itself now and then
+# hiccups while starting a process. A real fault fails both times.
+ctest --test-dir "$tree" --output-on-failure --repeat until-pass:2 "$@"

@@ -222,9 +222,20 @@ LoaderProcess::LoaderProcess(const std::string& exePath, const RunOptions& optio
     PROCESS_INFORMATION info = {};
     // The application name fixes the executable; the command line is handed over as it is, so
     // argv[0] is exactly its first word.
-    if (!CreateProcessA(exePath.c_str(), writableCommandLine.data(), nullptr, nullptr, FALSE, 0,
-                        environment.empty() ? nullptr : environment.data(),
-                        directory.empty() ? nullptr : directory.c_str(), &startup, &info))
+    // Wine now and then answers ERROR_INTERNAL_ERROR while its services settle in a new prefix;
+    // that is Wine's hiccup, not the loader's, so such a start is tried again.
+    bool started = false;
+    for (int attempt = 0; attempt < 5 && !started; ++attempt) {
+        std::vector<char> attemptLine = writableCommandLine;
+        started = CreateProcessA(exePath.c_str(), attemptLine.data(), nullptr, nullptr, FALSE, 0,
+                                 environment.empty() ? nullptr : environment.data(),
+                                 directory.empty() ? nullptr : directory.c_str(), &startup, &info) != FALSE;
+        if (!started && GetLastError() != ERROR_INTERNAL_ERROR)
+            break;
+        if (!started)
+            Sleep(500);
+    }
+    if (!started)
         throw std::runtime_error(LastErrorText("cannot start " + exePath + " with " + commandLine));
     CloseHandle(info.hThread);
     process = info.hProcess;

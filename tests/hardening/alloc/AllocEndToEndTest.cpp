@@ -172,8 +172,15 @@ public:
         startup.hStdError = errorFile;
         PROCESS_INFORMATION info = {};
         std::string commandLine = "\"" + exe + "\"";
-        BOOL started = CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, dir.c_str(),
-                                      &startup, &info);
+        BOOL started = FALSE;
+        for (int attempt = 0; attempt < 5 && !started; ++attempt) {  // Wine's ERROR_INTERNAL_ERROR hiccup
+            started = CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, dir.c_str(),
+                                     &startup, &info);
+            if (!started && GetLastError() != ERROR_INTERNAL_ERROR)
+                break;
+            if (!started)
+                Sleep(500);
+        }
         CloseHandle(errorFile);
         if (!started) {
             ADD_FAILURE() << "cannot start " << exe;
