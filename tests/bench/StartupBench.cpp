@@ -25,7 +25,6 @@ namespace {
 
 const char kEventName[] = "VelkorBenchMainEntered";
 const char kRuntimeKey[] = "Software\\JavaSoft\\Java Runtime Environment";
-const char kComClassKey[] = "CLSID\\{3EFB1800-C2A1-11CF-960C-0080C7C2BA87}";
 
 double Now()
 {
@@ -130,8 +129,7 @@ int main(int argc, char** argv)
     if (!CopyFileA(javai.c_str(), runtimeLib.c_str(), FALSE))
         throw std::runtime_error("cannot copy " + javai);
     std::string home = runtime.Path().substr(0, runtime.Path().size() - 1);
-    SetString(HKEY_CLASSES_ROOT, std::string(kComClassKey) + "\\InprocServer32", nullptr, comvm);
-    SetString(HKEY_CLASSES_ROOT, std::string(kComClassKey) + "\\InprocServer32", "ThreadingModel", "Both");
+    VmRegistration vm(comvm);
 
     auto mainEntered = [&](LoaderProcess&) { return WaitForSingleObject(entered, 30000) == WAIT_OBJECT_0; };
     auto exited = [](LoaderProcess& process) { return process.WaitForExit(30000); };
@@ -151,11 +149,9 @@ int main(int argc, char** argv)
     } catch (const std::exception& error) {
         std::fprintf(stderr, "benchmark failed: %s\n", error.what());
         UnregisterRuntime();
-        DeleteTree(HKEY_CLASSES_ROOT, kComClassKey);
         return 1;
     }
     UnregisterRuntime();
-    DeleteTree(HKEY_CLASSES_ROOT, kComClassKey);
     CloseHandle(entered);
 
     double base = Median(bareTimes);

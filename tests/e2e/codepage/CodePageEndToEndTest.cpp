@@ -28,8 +28,6 @@ const char kNoRuntime[] = "Could not locate Sun Java runtime\r\n";
 const char kMicrosoft[] = "Trying the Mircosoft Java runtime...\r\n";
 const char kCaught[] = "Caught an unhandled exception";
 const char kJavaSoft[] = "Software\\JavaSoft";
-const char kVmClassKey[] = "CLSID\\{3EFB1800-C2A1-11CF-960C-0080C7C2BA87}";
-const char kVmServerKey[] = "CLSID\\{3EFB1800-C2A1-11CF-960C-0080C7C2BA87}\\InprocServer32";
 
 std::string Argument(const char* name)
 {
@@ -109,23 +107,6 @@ void SetValue(const std::string& keyPath, const char* name, const std::string& t
     SetRegistryValue(HKEY_LOCAL_MACHINE, keyPath, name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
 }
 
-// The stand-in VM registered as the VM's in-process server for the object's lifetime.
-class VmRegistration {
-public:
-    VmRegistration()
-    {
-        std::string dll = WindowsPath(VELKOR_COMVM_DLL);
-        SetRegistryValue(HKEY_CLASSES_ROOT, kVmServerKey, nullptr, REG_SZ, dll.c_str(), static_cast<DWORD>(dll.size() + 1));
-        SetRegistryValue(HKEY_CLASSES_ROOT, kVmServerKey, "ThreadingModel", REG_SZ, "Both", 5);
-    }
-    ~VmRegistration()
-    {
-        RegDeleteKeyA(HKEY_CLASSES_ROOT, kVmServerKey);
-        RegDeleteKeyA(HKEY_CLASSES_ROOT, kVmClassKey);
-    }
-    VmRegistration(const VmRegistration&) = delete;
-    VmRegistration& operator=(const VmRegistration&) = delete;
-};
 
 // Runs an exe with the given extra environment; the command line is its quoted path.
 RunOutcome Launch(const std::string& exe, std::vector<std::pair<std::string, std::string>> environment = {})
@@ -272,7 +253,7 @@ TEST_F(CodePage, JniStartCarriesTheAnsiPaths)
 // of the VM, and the system's text for a failed execution.
 TEST_F(CodePage, ComStartConvertsAndReportsInOem)
 {
-    VmRegistration registration;
+    VmRegistration registration(WindowsPath(VELKOR_COMVM_DLL));
     NamedFolder folder(names.folder, "cp_com");
     ASSERT_TRUE(folder.created);
     std::string exe = folder.CopyExe();

@@ -15,41 +15,12 @@ using namespace velkor_e2e;
 
 namespace {
 
-const char kClassKey[] = "CLSID\\{3EFB1800-C2A1-11CF-960C-0080C7C2BA87}";
-const char kServerKey[] = "CLSID\\{3EFB1800-C2A1-11CF-960C-0080C7C2BA87}\\InprocServer32";
 
-// Registers the stand-in as the VM's in-process server for its lifetime.
-class VmRegistration {
-public:
-    VmRegistration()
-    {
-        std::string dll = WindowsPath(VELKOR_COMVM_DLL);
-        HKEY key = nullptr;
-        ok = RegCreateKeyExA(HKEY_CLASSES_ROOT, kServerKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) ==
-             ERROR_SUCCESS;
-        if (!ok)
-            return;
-        const char threading[] = "Both";
-        ok = RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(dll.c_str()),
-                            static_cast<DWORD>(dll.size() + 1)) == ERROR_SUCCESS &&
-             RegSetValueExA(key, "ThreadingModel", 0, REG_SZ, reinterpret_cast<const BYTE*>(threading),
-                            sizeof threading) == ERROR_SUCCESS;
-        RegCloseKey(key);
-    }
-    ~VmRegistration()
-    {
-        RegDeleteKeyA(HKEY_CLASSES_ROOT, kServerKey);
-        RegDeleteKeyA(HKEY_CLASSES_ROOT, kClassKey);
-    }
-    VmRegistration(const VmRegistration&) = delete;
-    VmRegistration& operator=(const VmRegistration&) = delete;
-    bool ok = false;
-};
 
 bool VmClassRegistered()
 {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, kClassKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, kVmClassKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return false;
     RegCloseKey(key);
     return true;
@@ -90,7 +61,7 @@ RunOutcome RunInstalled(InstallFolder& folder, const RecordFile& record, const s
 
 TEST(ComEndToEnd, RegisteredVmRunsVelkorWithTheArchivesAndHomeProperty)
 {
-    VmRegistration registration;
+    VmRegistration registration(WindowsPath(VELKOR_COMVM_DLL));
     ASSERT_TRUE(registration.ok);
     RecordFile record;
     InstallFolder folder("com_vm");

@@ -350,4 +350,25 @@ bool CloseLoaderDialog(HWND dialog, CloseBy how)
     return false;
 }
 
+VmRegistration::VmRegistration(const std::string& dllPath)
+{
+    std::string serverKey = std::string(kVmClassKey) + "\\InprocServer32";
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, serverKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return;
+    const char threading[] = "Both";
+    ok = RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(dllPath.c_str()),
+                        static_cast<DWORD>(dllPath.size() + 1)) == ERROR_SUCCESS &&
+         RegSetValueExA(key, "ThreadingModel", 0, REG_SZ, reinterpret_cast<const BYTE*>(threading), sizeof threading) ==
+             ERROR_SUCCESS;
+    RegCloseKey(key);
+}
+
+VmRegistration::~VmRegistration()
+{
+    RegDeleteKeyA(HKEY_CLASSES_ROOT, (std::string(kVmClassKey) + "\\InprocServer32").c_str());
+    RegDeleteKeyA(HKEY_CLASSES_ROOT, kVmClassKey);
+}
+
 }  // namespace velkor_e2e

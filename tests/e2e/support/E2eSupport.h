@@ -139,6 +139,22 @@ struct RunOutcome {
 // the end is killed, and the outcome says ended = false.
 RunOutcome RunLoader(const std::string& exePath, const RunOptions& options, CloseBy how = CloseBy::Ok);
 
+// ---- The stand-in COM VM ------------------------------------------------------------------
+
+// Registry key of the VM's class under HKEY_CLASSES_ROOT.
+constexpr const char* kVmClassKey = "CLSID\\{3EFB1800-C2A1-11CF-960C-0080C7C2BA87}";
+
+// Registers a DLL (the stand-in VM) as the VM's in-process server in the prefix for the object's
+// lifetime; ok tells whether the registration was written.
+class VmRegistration {
+public:
+    explicit VmRegistration(const std::string& dllPath);
+    ~VmRegistration();
+    VmRegistration(const VmRegistration&) = delete;
+    VmRegistration& operator=(const VmRegistration&) = delete;
+    bool ok = false;
+};
+
 // ---- Dialog helpers (also used by the probe, for a dialog of any process) ------------------
 
 // The visible failure dialog of the given process (0: of any process), or null. It is looked

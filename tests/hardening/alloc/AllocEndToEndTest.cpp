@@ -31,26 +31,7 @@ const std::string kOutOfMemory = "Out of memory";
 const std::string kOutOfMemoryReport = kErrorPrefix + kOutOfMemory + "\n";
 
 const char kJavaSoft[] = "Software\\JavaSoft";
-const char kVmClassKey[] = "CLSID\\{3EFB1800-C2A1-11CF-960C-0080C7C2BA87}";
-const char kVmServerKey[] = "CLSID\\{3EFB1800-C2A1-11CF-960C-0080C7C2BA87}\\InprocServer32";
 
-// The stand-in VM registered as the VM's in-process server for the object's lifetime.
-class VmRegistration {
-public:
-    VmRegistration()
-    {
-        std::string dll = WindowsPath(VELKOR_COMVM_DLL);
-        SetRegistryValue(HKEY_CLASSES_ROOT, kVmServerKey, nullptr, REG_SZ, dll.c_str(), static_cast<DWORD>(dll.size() + 1));
-        SetRegistryValue(HKEY_CLASSES_ROOT, kVmServerKey, "ThreadingModel", REG_SZ, "Both", 5);
-    }
-    ~VmRegistration()
-    {
-        RegDeleteKeyA(HKEY_CLASSES_ROOT, kVmServerKey);
-        RegDeleteKeyA(HKEY_CLASSES_ROOT, kVmClassKey);
-    }
-    VmRegistration(const VmRegistration&) = delete;
-    VmRegistration& operator=(const VmRegistration&) = delete;
-};
 
 // What the variant wrote after its launch sequence (AllocTestApp.cpp).
 struct Report {
@@ -305,7 +286,7 @@ void ForEveryAllocation(AllocLaunch& launch, long baseline, Classify classify)
 // follows a failed JNI attempt starts the application.
 TEST(AllocationFailure, JniPath)
 {
-    VmRegistration registration;
+    VmRegistration registration(WindowsPath(VELKOR_COMVM_DLL));
     AllocLaunch launch(true);
     Outcome baseline = launch.Start(0);
     CheckEnded(baseline);
@@ -338,7 +319,7 @@ TEST(AllocationFailure, JniPath)
 // COM path: no runtime registered, the stand-in VM registered.
 TEST(AllocationFailure, ComPath)
 {
-    VmRegistration registration;
+    VmRegistration registration(WindowsPath(VELKOR_COMVM_DLL));
     AllocLaunch launch(false);
     const std::string& dir = launch.folder.Path();
     const std::string normalLog = kSun + kNoRuntime + kMicrosoft;
