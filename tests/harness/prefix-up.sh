@@ -15,13 +15,17 @@ if ! xdpyinfo -display "$DISPLAY" >/dev/null 2>&1; then
   done
 fi
 
-if [ ! -f "$WINEPREFIX/.velkor-ready" ]; then
+if [ ! -f "$WINEPREFIX/.velkor-ready-2" ]; then
   rm -rf "$WINEPREFIX"
   WINEDEBUG=-all "$VELKOR_WINE" wineboot -i >/dev/null 2>&1
   # A crash must end the process with its exception code, not wait in a dialog.
   "$VELKOR_WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  # Windows live in a virtual desktop: without a window manager, closing a top-level window
+  # on the bare display takes about two seconds.
+  "$VELKOR_WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+  "$VELKOR_WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
   "${WINELOADER%/*}/wineserver" -w
-  touch "$WINEPREFIX/.velkor-ready"
+  touch "$WINEPREFIX/.velkor-ready-2"
 fi
 # Keep one wineserver for the whole run: each program then starts in milliseconds.
 setsid "${WINELOADER%/*}/wineserver" -p >/dev/null 2>&1 < /dev/null 9>&- || true
