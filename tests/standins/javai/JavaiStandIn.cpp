@@ -1,15 +1,14 @@
 // A JDK 1.1 runtime library (javai.dll) for the tests. Each call it receives is transcribed;
 // VELKOR_STANDIN picks failures: create=N (JNI_CreateJavaVM's result), no-class, no-method,
-// no-string-class, no-array, no-string, throw (main throws), crash-create, crash-main,
-// load-dep (main loads velkordep.dll by its bare name).
+// no-string-class, no-array, throw (main throws), crash-create, crash-main, load-dep (main
+// loads velkordep.dll by its bare name). The loader's vector gives main no arguments, so the
+// string operations are left out.
 #define _JNI_IMPLEMENTATION_
 #include <jni.h>
 
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
-#include <vector>
 
 #include "../Transcript.h"
 
@@ -38,78 +37,52 @@ void JNICALL StandInAbort() {}
 char defaultProperty[] = "stand.in=default";
 char* defaultProperties[] = {defaultProperty, nullptr};
 char defaultClassPath[] = "Z:\\stand-in\\classes.zip";
-
-struct Array : _jobjectArray {
-    std::vector<std::string> items;
-};
-struct String : _jstring {
-    std::string text;
-};
 _jclass mainClass, stringClass;
+_jobjectArray array;
 _jthrowable thrown;
-bool pending = false;
 int mainMethod;
+bool pending = false;
 
 void Crash() { *static_cast<volatile int*>(nullptr) = 1; }
 
+// The object, or null with an exception pending when the test asks for that failure.
 template <typename T>
-T* Fail(const char* word, T* result)
+T* Unless(const char* failure, T* object)
 {
-    pending = pending || StandInAsked(word);
-    return StandInAsked(word) ? nullptr : result;
+    pending = pending || StandInAsked(failure);
+    return StandInAsked(failure) ? nullptr : object;
 }
 
 jclass JNICALL FindClass(JNIEnv*, const char* name)
 {
     Transcribe(std::string("FindClass ") + name);
-    return std::string(name) == "java/lang/String" ? Fail("no-string-class", &stringClass) : Fail("no-class", &mainClass);
+    return std::string(name) == "java/lang/String" ? Unless("no-string-class", &stringClass) : Unless("no-class", &mainClass);
 }
 
 jmethodID JNICALL GetStaticMethodID(JNIEnv*, jclass c, const char* name, const char* signature)
 {
     Transcribe(std::string("GetStaticMethodID ") + (c == &mainClass ? "" : "(other class) ") + name + " " + signature);
-    return Fail("no-method", reinterpret_cast<jmethodID>(&mainMethod));
+    return Unless("no-method", reinterpret_cast<jmethodID>(&mainMethod));
 }
 
 jobjectArray JNICALL NewObjectArray(JNIEnv*, jsize length, jclass c, jobject initial)
 {
-    Transcribe("NewObjectArray " + std::to_string(length) + (c == &stringClass && initial == nullptr ? "" : " (wrong class or initial)"));
-    Array* array = Fail("no-array", new Array);
-    if (array != nullptr)
-        array->items.resize(static_cast<size_t>(length));
-    return array;
+    Transcribe("NewObjectArray " + std::to_string(length) + (c == &stringClass && initial == nullptr ? "" : " (other class or element)"));
+    return Unless("no-array", &array);
 }
-
-jstring JNICALL NewStringUTF(JNIEnv*, const char* bytes)
-{
-    String* text = Fail("no-string", new String);
-    if (text != nullptr)
-        text->text = bytes;
-    return text;
-}
-
-void JNICALL SetObjectArrayElement(JNIEnv*, jobjectArray array, jsize i, jobject value)
-{
-    static_cast<Array*>(array)->items.at(static_cast<size_t>(i)) = static_cast<String*>(value)->text;
-}
-
-void JNICALL DeleteLocalRef(JNIEnv*, jobject object) { delete static_cast<String*>(object); }
 
 void JNICALL CallStaticVoidMethod(JNIEnv*, jclass c, jmethodID method, ...)
 {
     SignalMainEntered();
     va_list rest;
     va_start(rest, method);
-    auto* array = static_cast<Array*>(va_arg(rest, jobjectArray));
+    bool ours = c == &mainClass && method == reinterpret_cast<jmethodID>(&mainMethod) && va_arg(rest, jobjectArray) == &array;
     va_end(rest);
-    std::string line = std::string("main") + (c == &mainClass && method == reinterpret_cast<jmethodID>(&mainMethod) ? "" : " (wrong class or method)");
-    for (const std::string& item : array->items)
-        line += " [" + item + "]";
-    Transcribe(line);
+    Transcribe(ours ? "main" : "main (other class, method or arguments)");
     if (StandInAsked("crash-main"))
         Crash();
     if (StandInAsked("load-dep"))
-        Transcribe(LoadLibraryA("velkordep.dll") != nullptr ? "velkordep.dll loaded" : "velkordep.dll not loaded, error " + std::to_string(GetLastError()));
+        Transcribe(LoadLibraryA("velkordep.dll") ? "velkordep.dll loaded" : "velkordep.dll not loaded, error " + std::to_string(GetLastError()));
     pending = StandInAsked("throw");
 }
 
@@ -133,24 +106,14 @@ jint JNICALL DestroyJavaVM(JavaVM*)
     return 0;
 }
 
-JNINativeInterface_ functions;
-JNIEnv_ environment;
-JNIInvokeInterface_ invocation;
-JavaVM_ vm;
-
-std::string Fields(const InitArgs* a)
-{
-    std::string properties;
-    for (char** p = a->properties; p != nullptr && *p != nullptr; ++p)
-        properties += std::string(properties.empty() ? "" : "|") + *p;
-    char numbers[256];
-    std::snprintf(numbers, sizeof numbers, "version=%#lx checkSource=%ld stacks=%ld,%ld heap=%ld,%ld verifyMode=%ld gc=%ld,%ld,%ld verbose=%ld debug=%d,%ld",
-                  a->version, a->checkSource, a->nativeStackSize, a->javaStackSize, a->minHeapSize, a->maxHeapSize, a->verifyMode,
-                  a->enableClassGC, a->enableVerboseGC, a->disableAsyncGC, a->verbose, a->debugging, a->debugPort);
-    bool hooks = a->vfprintf == StandInVfprintf && a->exit == StandInExit && a->abort == StandInAbort;
-    return numbers + std::string(hooks ? "" : " (hooks changed)") + "\n  classpath=" + (a->classpath ? a->classpath : "(null)") +
-           "\n  properties=" + properties;
-}
+// Only the slots that the loader calls; in declaration order.
+JNINativeInterface_ functions = {.FindClass = FindClass, .ExceptionOccurred = ExceptionOccurred,
+                                 .ExceptionDescribe = ExceptionDescribe, .FatalError = FatalError,
+                                 .GetStaticMethodID = GetStaticMethodID, .CallStaticVoidMethod = CallStaticVoidMethod,
+                                 .NewObjectArray = NewObjectArray};
+JNIEnv_ environment = {&functions};
+JNIInvokeInterface_ invocation = {.DestroyJavaVM = DestroyJavaVM};
+JavaVM_ vm = {&invocation};
 
 }  // namespace
 
@@ -170,29 +133,23 @@ extern "C" jint JNICALL JNI_GetDefaultJavaVMInitArgs(void* record)
 #if !defined(JAVAI_NO_CREATE)
 extern "C" jint JNICALL JNI_CreateJavaVM(JavaVM** vmOut, void** envOut, void* record)
 {
-    Transcribe("JNI_CreateJavaVM " + Fields(static_cast<InitArgs*>(record)));
+    auto* a = static_cast<InitArgs*>(record);
+    std::string properties;
+    for (char** p = a->properties; p != nullptr && *p != nullptr; ++p)
+        properties += std::string(properties.empty() ? "" : "|") + *p;
+    char fields[256];
+    std::snprintf(fields, sizeof fields, "version=%#lx checkSource=%ld stacks=%ld,%ld heap=%ld,%ld verifyMode=%ld gc=%ld,%ld,%ld verbose=%ld debug=%d,%ld%s",
+                  a->version, a->checkSource, a->nativeStackSize, a->javaStackSize, a->minHeapSize, a->maxHeapSize, a->verifyMode,
+                  a->enableClassGC, a->enableVerboseGC, a->disableAsyncGC, a->verbose, a->debugging, a->debugPort,
+                  a->vfprintf == StandInVfprintf && a->exit == StandInExit && a->abort == StandInAbort ? "" : " (hooks changed)");
+    Transcribe(std::string("JNI_CreateJavaVM ") + fields + "\n  classpath=" + (a->classpath ? a->classpath : "(null)") +
+               "\n  properties=" + properties);
     if (StandInAsked("crash-create"))
         Crash();
-    std::string result = StandInEnv("VELKOR_STANDIN");
-    size_t at = result.find("create=");
-    if (at != std::string::npos)
-        return static_cast<jint>(std::atol(result.c_str() + at + 7));
-    functions.FindClass = FindClass;
-    functions.GetStaticMethodID = GetStaticMethodID;
-    functions.CallStaticVoidMethod = CallStaticVoidMethod;
-    functions.ExceptionOccurred = ExceptionOccurred;
-    functions.ExceptionDescribe = ExceptionDescribe;
-    functions.FatalError = FatalError;
-    functions.NewObjectArray = NewObjectArray;
-    functions.NewStringUTF = NewStringUTF;
-    functions.SetObjectArrayElement = SetObjectArrayElement;
-    functions.DeleteLocalRef = DeleteLocalRef;
-    environment.functions = &functions;
-    invocation.DestroyJavaVM = DestroyJavaVM;
-    vm.functions = &invocation;
+    size_t at = StandInEnv("VELKOR_STANDIN").find("create=");
     *vmOut = &vm;
     *envOut = &environment;
-    return 0;
+    return at == std::string::npos ? 0 : static_cast<jint>(std::atol(StandInEnv("VELKOR_STANDIN").c_str() + at + 7));
 }
 #endif
 
@@ -201,7 +158,7 @@ extern "C" int VelkorDep();
 int (*keepDep)() = VelkorDep;
 #endif
 
-// Unloaded by FreeLibrary, not at process end: the launcher released the library.
+// Unloaded by FreeLibrary, not at process end: the loader released the library.
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID atExit)
 {
     if (reason == DLL_PROCESS_DETACH && atExit == nullptr)
