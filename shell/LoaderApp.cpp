@@ -5,7 +5,6 @@
 #include <cstdlib>
 
 #include "CrashReport.h"
-#include "DllSearchPath.h"
 #include "ExeDirectory.h"
 #include "LaunchFailedDlg.h"
 #include "LaunchLog.h"
@@ -116,9 +115,6 @@ BOOL CLoaderApp::InitInstance()
         return FALSE;
     PublishedDirectory published(exeDirectory);
     char* program = ProgramArgument();
-    // Libraries loaded by name (the runtime library's own dependencies among them) must never
-    // come from whatever folder the loader was started in.
-    RemoveCurrentDirectoryFromDllSearch();
 
     if (!RunAttempts(program, exeDirectory))
         ShowLaunchFailedDlg();
