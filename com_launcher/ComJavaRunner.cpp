@@ -64,6 +64,9 @@ wchar_t* ComJavaRunner::AnsiToWide(const char* text, int length)
 
 char* ComJavaRunner::WideToAnsi(const wchar_t* text, int length)
 {
+    // No text (a null BSTR among them) converts to none.
+    if (text == nullptr)
+        return nullptr;
     int count = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
     if (count <= 0 || count == INT_MAX)
         return nullptr;

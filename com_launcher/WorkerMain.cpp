@@ -31,8 +31,8 @@ void ReportErrorDescription(ComJavaRunner* runner, IErrorInfo* errorInfo)
         ReportMessage(runner, IDS_UNKNOWN_ERROR);
         return;
     }
-    // A null BSTR is the empty text.
-    char* text = runner->WideToAnsi(description != nullptr ? description : L"", -1);
+    // A null description converts to no text at all, which is reported as an unknown error.
+    char* text = runner->WideToAnsi(description, -1);
     if (text != nullptr) {
         CharToOemA(text, text);
         ReportMessage(runner, 0, text);

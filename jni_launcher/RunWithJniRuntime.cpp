@@ -3,7 +3,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "DllSearchPath.h"
 #include "ExeDirectory.h"
 #include "InitArgs.h"
 #include "JoinText.h"
@@ -11,6 +10,7 @@
 #include "Launchers.h"
 #include "LoaderOptions.h"
 #include "RuntimeDiscovery.h"
+#include "RuntimeLibraryLoad.h"
 #include "StringArray.h"
 #include "SupportArchive.h"
 
@@ -63,8 +63,7 @@ void RunWithJniRuntime(int argc, char** argv)
         throw 1;
     }
 
-    AllowDllDirectoryOf(runtime.runtimeLib);
-    HMODULE library = LoadLibraryA(runtime.runtimeLib);
+    HMODULE library = LoadRuntimeLibrary(runtime.runtimeLib);
     if (library == nullptr) {
         LaunchLog += "Could not load the Sun Java runtime library: ";
         LaunchLog += runtime.runtimeLib;

@@ -1,5 +1,6 @@
 #include "LaunchFailedDlg.h"
 
+#include "LaunchLog.h"
 #include "resource.h"
 
 BEGIN_MESSAGE_MAP(CLaunchFailedDlg, CDialog)
@@ -13,4 +14,15 @@ void CLaunchFailedDlg::DoDataExchange(CDataExchange* pDX)
 {
     CDialog::DoDataExchange(pDX);
     DDX_Text(pDX, IDC_LAUNCH_LOG, m_strLog);
+}
+
+void ShowLaunchFailedDlg()
+{
+    CLaunchFailedDlg dialog;
+    try {
+        dialog.m_strLog = LaunchLog;
+    } catch (...) {
+        // Not even a copy of the log fits in memory: the dialog still tells that the launch failed.
+    }
+    dialog.DoModal();
 }

@@ -16,3 +16,6 @@ protected:
 
     DECLARE_MESSAGE_MAP()
 };
+
+// Shows the failure dialog with the whole launch log and returns when the user has closed it.
+void ShowLaunchFailedDlg();

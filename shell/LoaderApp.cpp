@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "DllSearchPath.h"
+#include "CrashReport.h"
 #include "ExeDirectory.h"
 #include "LaunchFailedDlg.h"
 #include "LaunchLog.h"
@@ -57,6 +57,50 @@ void RunComAttempt(char* program, char* jarPath, char* archivePath, const char* 
     RunWithComRuntime(7, argv);
 }
 
+// The guarded launch: the jar check and the two attempts. Returns true when a runtime launcher
+// returned, false when the launch ended in an exception and the failure dialog is due.
+bool RunAttempts(char* program, const char* exeDirectory)
+{
+    // A crash that no handler takes, in a runtime or in the application's main, ends in the
+    // dialog too, with the exception's code as the process's exit code.
+    CrashReportScope crashReport;
+    try {
+        // A jar path too long for its buffer cannot be opened by either runtime: it counts as absent.
+        char jarPath[kPathBufferSize];
+        if (!ComposePath(jarPath, sizeof jarPath, exeDirectory, "Velkor.jar") ||
+            GetFileAttributesA(jarPath) == INVALID_FILE_ATTRIBUTES) {
+            LaunchLog += "Velkor.jar was not in the same directory as ";
+            LaunchLog += program;
+            LaunchLog += "\r\n";
+            throw 1;
+        }
+        LaunchLog += "Trying the Sun Java runtime...\r\n";
+        try {
+            RunSunAttempt(program, jarPath, exeDirectory);
+            return true;
+        } catch (int) {
+        }
+        try {
+            LaunchLog += "Trying the Mircosoft Java runtime...\r\n";
+            const char* archive = FindSupportArchive(nullptr, exeDirectory);
+            if (archive == nullptr)
+                throw 1;
+            char archivePath[kPathBufferSize];
+            ComposePath(archivePath, sizeof archivePath, archive, "");
+            RunComAttempt(program, jarPath, archivePath, exeDirectory);
+            return true;
+        } catch (int) {
+        }
+    } catch (...) {
+        // The exception may be the log running out of memory; then the dialog shows what it holds.
+        try {
+            LaunchLog += "Caught an unhandled exception";
+        } catch (...) {
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 BOOL CLoaderApp::InitInstance()
@@ -71,51 +115,8 @@ BOOL CLoaderApp::InitInstance()
         return FALSE;
     PublishedDirectory published(exeDirectory);
     char* program = ProgramArgument();
-    // Libraries loaded by name (the runtime library's own dependencies among them) must never
-    // come from whatever folder the loader was started in.
-    RemoveCurrentDirectoryFromDllSearch();
 
-    try {
-        // A jar path too long for its buffer cannot be opened by either runtime: it counts as absent.
-        char jarPath[kPathBufferSize];
-        if (!ComposePath(jarPath, sizeof jarPath, exeDirectory, "Velkor.jar") ||
-            GetFileAttributesA(jarPath) == INVALID_FILE_ATTRIBUTES) {
-            LaunchLog += "Velkor.jar was not in the same directory as ";
-            LaunchLog += program;
-            LaunchLog += "\r\n";
-            throw 1;
-        }
-        LaunchLog += "Trying the Sun Java runtime...\r\n";
-        try {
-            RunSunAttempt(program, jarPath, exeDirectory);
-            return FALSE;
-        } catch (int) {
-        }
-        try {
-            LaunchLog += "Trying the Mircosoft Java runtime...\r\n";
-            const char* archive = FindSupportArchive(nullptr, exeDirectory);
-            if (archive == nullptr)
-                throw 1;
-            char archivePath[kPathBufferSize];
-            ComposePath(archivePath, sizeof archivePath, archive, "");
-            RunComAttempt(program, jarPath, archivePath, exeDirectory);
-            return FALSE;
-        } catch (int) {
-        }
-    } catch (...) {
-        // The exception may be the log running out of memory; then the dialog shows what it holds.
-        try {
-            LaunchLog += "Caught an unhandled exception";
-        } catch (...) {
-        }
-    }
-
-    CLaunchFailedDlg dialog;
-    try {
-        dialog.m_strLog = LaunchLog;
-    } catch (...) {
-        // Not even a copy of the log fits in memory: the dialog still tells that the launch failed.
-    }
-    dialog.DoModal();
+    if (!RunAttempts(program, exeDirectory))
+        ShowLaunchFailedDlg();
     return FALSE;
 }

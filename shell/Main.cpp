@@ -1,4 +1,7 @@
-// The process's static objects: the application object, then the launch log (LaunchLog.cpp).
+// The process's static objects, in one place so that their order is fixed: the application
+// object is constructed first and the launch log after it; at exit the log is destroyed first.
+#include "LaunchLog.h"
 #include "LoaderApp.h"
 
 CLoaderApp theApp;
+CString LaunchLog;

@@ -1,3 +1,0 @@
-#include "LaunchLog.h"
-
-CString LaunchLog;
