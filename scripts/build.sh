@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the shipped 32-bit Velkor.exe into build/i686 and the test tree into build/test-ARCH.
-# Prints the test tree's folder on its last line.
+# build.sh [TARGET...]: builds the shipped 32-bit Velkor.exe into build/i686 and the test tree
+# into build/test-ARCH (only the targets named, when any are). Prints the test tree's folder on
+# its last line.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
@@ -15,5 +16,7 @@ arch=$(bash "$root/scripts/test-arch.sh")
 tree="$out/test-$arch"
 cmake -S "$root" -B "$tree" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch-mingw.cmake" \
   -DVELKOR_BUILD_TESTS=ON -DVELKOR_SHIPPED_EXE="$out/i686/Velkor.exe" -DVELKOR_XVFB_DISPLAY="$display" >/dev/null
-cmake --build "$tree" -j "$jobs" >/dev/null
+targets=()
+for target in "$@"; do targets+=(--target "$target"); done
+cmake --build "$tree" -j "$jobs" "${targets[@]}" >/dev/null
 echo "$tree"

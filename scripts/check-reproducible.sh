@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# check-reproducible.sh: builds the shipped Velkor.exe twice, each time from a copy of the source
-# tree in a different temporary folder and with a build folder of its own, and compares the two
-# executables byte for byte. Prints a one-line verdict; exits non-zero when they differ.
+# check-reproducible.sh [REFERENCE_EXE]: builds the shipped Velkor.exe from a copy of the source
+# tree in a temporary folder and compares it byte for byte with REFERENCE_EXE (an executable
+# built from the same sources in another folder, such as build/i686/Velkor.exe), or, without
+# one, with a second build in another temporary folder. Prints a one-line verdict; exits
+# non-zero when they differ.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
@@ -20,7 +22,7 @@ build() {
 }
 
 first=$(build a)
-second=$(build second-copy-in-a-longer-folder)
+second=${1:-$(build second-copy-in-a-longer-folder)}
 if cmp -s "$first" "$second"; then
   echo "reproducible: Velkor.exe is byte-identical in two builds from different folders ($(stat -c %s "$first") bytes)"
 else

@@ -19,9 +19,10 @@ out=${VELKOR_BUILD_DIR:-$root/build}
 
 echo "== Installing what is missing and building"
 bash "$root/scripts/install-deps.sh"
-tree=$(bash "$root/scripts/build.sh" | tail -n 1)
+# Only what the demo runs: the loader, the stand-ins and the dialog probe.
+tree=$(bash "$root/scripts/build.sh" Velkor javai_standin velkor_comvm scenarios | tail -n 1)
 env_file="$tree/tests/harness/wine-env.sh"
-probe="$tree/tests/e2e/support/velkor_probe.exe"
+probe="$tree/tests/scenarios/scenarios.exe"
 demo="$out/demo"
 
 bash "$root/tests/harness/prefix-up.sh" "$env_file"
@@ -40,7 +41,7 @@ new_install_folder() {
 # how it ended: the dialog's picture and log, or an end without a dialog.
 run_loader() {
   local folder=$1 status=0
-  bash "$root/tests/e2e/support/show-dialog.sh" "$env_file" "$probe" "$folder/Velkor.exe" \
+  bash "$root/scripts/show-dialog.sh" "$env_file" "$probe" "$folder/Velkor.exe" \
     "$folder/dialog.png" "$folder/dialog.txt" || status=$?
   case $status in
     0 | 3 | 4)
@@ -82,7 +83,7 @@ scenario_jni() {
   reg add "$java_soft\\Java Runtime Environment" /v CurrentVersion /d 1.1 /f
   reg add "$java_soft\\Java Runtime Environment\\1.1" /v JavaHome /d "$(windows_path "$folder/jre")" /f
   rm -f "$folder/runtime-record.txt"
-  JAVAI_RECORD=$(windows_path "$folder/runtime-record.txt") run_loader "$folder"
+  VELKOR_TRANSCRIPT=$(windows_path "$folder/runtime-record.txt") run_loader "$folder"
   echo "What the runtime was given:"
   print_record "$folder/runtime-record.txt"
   reg delete "$java_soft" /f || true
@@ -100,7 +101,7 @@ scenario_com() {
   reg add "$vm_class\\InprocServer32" /ve /d "$(windows_path "$folder/ComVm.dll")" /f
   reg add "$vm_class\\InprocServer32" /v ThreadingModel /d Both /f
   rm -f "$folder/vm-record.txt"
-  VELKOR_COMVM_RECORD=$(windows_path "$folder/vm-record.txt") run_loader "$folder"
+  VELKOR_TRANSCRIPT=$(windows_path "$folder/vm-record.txt") run_loader "$folder"
   echo "What the VM was given:"
   print_record "$folder/vm-record.txt"
   reg delete "$vm_class" /f || true

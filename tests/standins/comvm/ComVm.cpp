@@ -152,7 +152,9 @@ public:
     }
     virtual HRESULT STDMETHODCALLTYPE SetSystemProperties(EnumProperty* properties)
     {
-        Transcribe("SetSystemProperties");
+        IUnknown* same = nullptr;
+        bool answers = properties->QueryInterface(kEnumProperty, reinterpret_cast<void**>(&same)) == S_OK && same->Release() > 0;
+        Transcribe(answers ? "SetSystemProperties" : "SetSystemProperties (the enumerator denies its interface)");
         ReadProperties(properties);
         if (StandInAsked("keepprops") && (kept = properties) != nullptr)
             kept->AddRef();
