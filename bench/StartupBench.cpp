@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -92,9 +93,10 @@ std::string MakeFolder(const char* name)
     return path;
 }
 
-std::string CopyInto(const std::string& folder, const char* name, const std::string& source)
+// Copies a file into the folder, under the given name or else its own.
+std::string CopyInto(const std::string& folder, const std::string& source, const char* name = nullptr)
 {
-    std::string path = folder + "\\" + name;
+    std::string path = folder + "\\" + (name != nullptr ? name : source.substr(source.rfind('\\') + 1));
     if (!CopyFileA(source.c_str(), path.c_str(), FALSE))
         Fail("cannot copy " + source);
     g_created.push_back(path);
@@ -208,15 +210,16 @@ int main(int argc, char** argv)
 
     g_entered = CreateEventA(nullptr, TRUE, FALSE, kEventName);
     SetEnvironmentVariableA("VELKOR_MAIN_ENTERED_EVENT", kEventName);  // inherited by every run
+    // Every program runs from a copy in a folder of the same kind, the yardsticks beside Velkor.exe.
     std::string app = MakeFolder("app");
-    std::string appExe = CopyInto(app, "Velkor.exe", velkor);
+    std::string appExe = CopyInto(app, velkor, "Velkor.exe");
     PlaceJar(app, "Velkor.jar");
     PlaceJar(app, "swingall.jar");
     std::string broken = MakeFolder("broken");  // no swingall.jar anywhere: the failure dialog
-    std::string brokenExe = CopyInto(broken, "Velkor.exe", velkor);
+    std::string brokenExe = CopyInto(broken, velkor, "Velkor.exe");
     PlaceJar(broken, "Velkor.jar");
     std::string runtime = MakeFolder("runtime");
-    std::string runtimeLib = CopyInto(runtime, "javai.dll", WindowsPath(argv[3]));
+    std::string runtimeLib = CopyInto(runtime, WindowsPath(argv[3]), "javai.dll");
     // The VM, registered for the whole run; the JNI runtime only for the JNI runs.
     SetString(HKEY_CLASSES_ROOT, kVmServerKey, nullptr, WindowsPath(argv[4]));
     SetString(HKEY_CLASSES_ROOT, kVmServerKey, "ThreadingModel", "Both");
@@ -229,16 +232,24 @@ int main(int argc, char** argv)
         std::vector<double> times;
     };
     std::vector<Kind> kinds = {
-        {"bare GUI program: exit", WindowsPath(argv[5]), Mark::Exit, 0, {}},
-        {"bare + Velkor.exe's imports: exit", WindowsPath(argv[6]), Mark::Exit, 0, {}},
+        {"bare GUI program: exit", CopyInto(app, WindowsPath(argv[5])), Mark::Exit, 0, {}},
+        {"bare + Velkor.exe's imports: WinMain", CopyInto(app, WindowsPath(argv[6])), Mark::MainEntered, 0, {}},
         {"Velkor.exe, JNI path: main entered", appExe, Mark::MainEntered, 1, {}},
-        {"bare COM activation: Execute entered", WindowsPath(argv[7]), Mark::MainEntered, 1, {}},
+        {"bare COM activation: Execute entered", CopyInto(app, WindowsPath(argv[7])), Mark::MainEntered, 1, {}},
         {"Velkor.exe, COM path: Execute entered", appExe, Mark::MainEntered, 3, {}},
-        {"bare dialog: dialog shown", WindowsPath(argv[8]), Mark::DialogShown, 1, {}},
+        {"bare dialog: dialog shown", CopyInto(app, WindowsPath(argv[8])), Mark::DialogShown, 1, {}},
         {"Velkor.exe, failure: dialog shown", brokenExe, Mark::DialogShown, 5, {}},
     };
+    // Each round runs the kinds in a fresh random order, so that no kind always follows the
+    // same other kind.
+    std::vector<size_t> order;
+    for (size_t k = 0; k < kinds.size(); ++k)
+        order.push_back(k);
+    std::mt19937 random(9);
     for (int i = 0; i < runs; ++i) {
-        for (Kind& kind : kinds) {
+        std::shuffle(order.begin(), order.end(), random);
+        for (size_t k : order) {
+            Kind& kind = kinds[k];
             bool jni = &kind == &kinds[2];
             if (jni)
                 RegisterRuntime(runtime, runtimeLib);
