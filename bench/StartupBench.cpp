@@ -31,10 +31,10 @@ void Unregister(HKEY root, const std::string& key)
 {
     // Deepest first: RegDeleteKeyA removes only keys without subkeys.
     for (size_t end = key.size(); end != std::string::npos; end = key.rfind('\\', end - 1)) {
-        std::string part = key.substr(0, end);
-        if (part == "CLSID" || part == "Software")
+        std::string prefix = key.substr(0, end);
+        if (prefix == "CLSID" || prefix == "Software")
             break;
-        RegDeleteKeyA(root, part.c_str());
+        RegDeleteKeyA(root, prefix.c_str());
     }
 }
 
