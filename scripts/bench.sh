@@ -1,23 +1,32 @@
 #!/usr/bin/env bash
-# The start-up benchmark: builds, then times Velkor.exe against a bare GUI program under Wine,
-# interleaved in one run, and prints medians and ratios; then the shipped executable's size
-# and the DLLs it imports. Usage: bash scripts/bench.sh [RUNS]   (default 30)
+# The start-up benchmark (bench/): builds Velkor.exe, the stand-ins and the yardsticks, times
+# them under Wine, interleaved in one run, and prints medians and ratios; then the shipped
+# executable's size and the DLLs it imports. Usage: bash scripts/bench.sh [RUNS]   (default 30)
+# VELKOR_BUILD_DIR and VELKOR_XVFB_DISPLAY work as in scripts/build.sh.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-30}
+jobs=$(nproc 2>/dev/null || echo 2)
+out=${VELKOR_BUILD_DIR:-$root/build}
+display=${VELKOR_XVFB_DISPLAY:-87}
 bash "$root/scripts/install-deps.sh"
-tree=$(bash "$root/scripts/build.sh" | tail -n 1)
-out=$(dirname "$tree")
-env_file="$tree/tests/harness/wine-env.sh"
-cmake --build "$tree" --target velkor_bench >/dev/null
 
+# The same two trees as scripts/build.sh, but only what the benchmark needs is built.
+cmake -S "$root" -B "$out/i686" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686-mingw.cmake" >/dev/null
+cmake --build "$out/i686" -j "$jobs" --target Velkor >/dev/null
+arch=$(bash "$root/scripts/test-arch.sh")
+tree="$out/test-$arch"
+cmake -S "$root" -B "$tree" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch-mingw.cmake" \
+  -DVELKOR_BUILD_TESTS=ON -DVELKOR_SHIPPED_EXE="$out/i686/Velkor.exe" -DVELKOR_XVFB_DISPLAY="$display" >/dev/null
+cmake --build "$tree" -j "$jobs" --target Velkor javai_standin velkor_comvm velkor_bench velkor_bare_gui \
+  velkor_bare_imports velkor_bare_com velkor_bare_dialog >/dev/null
+mapfile -t programs < "$tree/bench/bench-programs.txt"
+
+env_file="$tree/tests/harness/wine-env.sh"
 "$root/tests/harness/prefix-up.sh" "$env_file"
 trap '"$root/tests/harness/prefix-down.sh" "$env_file"' EXIT
-echo "Start-up under Wine, test architecture $(basename "$tree" | sed 's/^test-//'):"
-"$root/tests/harness/wine-run.sh" "$env_file" "$tree/tests/bench/velkor_bench.exe" "$runs" \
-  "$tree/Velkor.exe" "$tree/tests/standins/javai/full/javai.dll" \
-  "$tree/tests/standins/comvm/ComVm.dll" "$tree/tests/bench/velkor_bare_gui.exe" \
-  "$tree/tests/bench/velkor_bare_imports.exe"
+echo "Start-up under Wine, test architecture $arch:"
+"$root/tests/harness/wine-run.sh" "$env_file" "${programs[0]}" "$runs" "${programs[@]:1}"
 
 shipped="$out/i686/Velkor.exe"
 echo
