@@ -13,3 +13,5 @@ std::string ReadCaseFile(const char* name);
 std::string Replay(const std::string& cases, const std::map<std::string, CaseRunner>& runners);
 // The text quoted, with CR, LF, tab and bytes outside printable ASCII written as \r \n \t \xNN.
 std::string Quote(const char* text);
+// One output line of a case.
+inline std::string Line(const std::string& text) { return "  " + text + "\n"; }

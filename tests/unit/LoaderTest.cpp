@@ -25,9 +25,7 @@ std::vector<std::string> Split(const std::string& text, char separator)
     return parts;
 }
 
-std::string Line(const std::string& text) { return "  " + text + "\n"; }
-
-// Every field of the record that the options may set, each starting at a value of its own.
+// The record's 32-bit fields, each starting at a value of its own: a field that changes is shown.
 const std::pair<const char*, jint JDK1_1InitArgs::*> kFields[] = {
     {"version", &JDK1_1InitArgs::version}, {"checkSource", &JDK1_1InitArgs::checkSource},
     {"nativeStackSize", &JDK1_1InitArgs::nativeStackSize}, {"javaStackSize", &JDK1_1InitArgs::javaStackSize},

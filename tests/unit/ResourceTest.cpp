@@ -8,8 +8,6 @@
 
 namespace {
 
-std::string Line(const std::string& text) { return "  " + text + "\n"; }
-
 const BYTE* Find(LPCSTR type, const std::string& id, DWORD* size)
 {
     HRSRC found = FindResourceExA(nullptr, type, MAKEINTRESOURCEA(std::stoi(id)), MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
