@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # show-dialog.sh ENV_FILE SCENARIOS_EXE LOADER_EXE PNG_OUT TEXT_OUT
 #
-# Runs LOADER_EXE (a Unix path) inside a Wine virtual desktop of 800x600 on the tests' Xvfb
+# Runs LOADER_EXE (a Unix path) in the test prefix's Wine virtual desktop on the tests' Xvfb
 # display, waits for its failure dialog, saves a picture of the dialog (frame included) as
 # PNG_OUT, writes the dialog's log text byte for byte to TEXT_OUT, closes the dialog with OK
 # and waits for the loader to end. The prefix must be up (tests/harness/prefix-up.sh).
@@ -20,18 +20,16 @@ if [ -f /usr/share/wine/fonts/marlett.ttf ] && [ -d "$fonts" ] && [ ! -f "$fonts
   cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
 fi
 
-desktop="velkor$$"
-winpath() { printf 'Z:%s' "$1" | tr '/' '\\'; }
-"$VELKOR_WINE" explorer "/desktop=$desktop,800x600" "$(winpath "$loader")" >/dev/null 2>&1 &
-explorer=$!
+"$VELKOR_WINE" "$loader" >/dev/null 2>&1 &
+loader_pid=$!
 
-# Wait for the dialog, or for the loader (and with it the desktop) to end without one.
-"$VELKOR_WINE" "$probe" probe --desktop "$desktop" --close none >"$text" &
+# Wait for the dialog, or for the loader to end without one.
+"$VELKOR_WINE" "$probe" probe --close none >"$text" &
 probe_pid=$!
-while kill -0 "$probe_pid" 2>/dev/null && kill -0 "$explorer" 2>/dev/null; do
+while kill -0 "$probe_pid" 2>/dev/null && kill -0 "$loader_pid" 2>/dev/null; do
   sleep 0.1
 done
-if ! kill -0 "$explorer" 2>/dev/null; then
+if ! kill -0 "$loader_pid" 2>/dev/null; then
   sleep 0.5  # a dialog found at the last moment still counts
   if kill -0 "$probe_pid" 2>/dev/null; then
     kill "$probe_pid" 2>/dev/null || true
@@ -41,8 +39,8 @@ if ! kill -0 "$explorer" 2>/dev/null; then
   fi
 fi
 if ! wait "$probe_pid"; then
-  kill "$explorer" 2>/dev/null || true
-  wait "$explorer" 2>/dev/null || true
+  kill "$loader_pid" 2>/dev/null || true
+  wait "$loader_pid" 2>/dev/null || true
   exit 2
 fi
 
@@ -50,7 +48,7 @@ status=0
 sleep 0.7  # let the dialog finish painting
 
 # The virtual desktop is one X window; the dialog is a child window of it.
-desktop_id=$(xwininfo -display "$DISPLAY" -name "$desktop - Wine desktop" | awk '/Window id:/ {print $4}')
+desktop_id=$(xwininfo -display "$DISPLAY" -name "Default - Wine desktop" | awk '/Window id:/ {print $4}')
 geometry=$(xwininfo -display "$DISPLAY" -id "$desktop_id" -children |
   awk '/"Could Not Start Velkor"/ {for (i = 1; i <= NF; i++) if ($i ~ /^[0-9]+x[0-9]+\+-?[0-9]+\+-?[0-9]+$/) {print $i; exit}}')
 if [ -z "$desktop_id" ] || [ -z "$geometry" ] ||
@@ -58,14 +56,14 @@ if [ -z "$desktop_id" ] || [ -z "$geometry" ] ||
   status=3
 fi
 
-"$VELKOR_WINE" "$probe" probe --desktop "$desktop" --close ok >/dev/null || true
+"$VELKOR_WINE" "$probe" probe --close ok >/dev/null || true
 for _ in $(seq 1 100); do
-  kill -0 "$explorer" 2>/dev/null || break
+  kill -0 "$loader_pid" 2>/dev/null || break
   sleep 0.1
 done
-if kill -0 "$explorer" 2>/dev/null; then
-  kill "$explorer" 2>/dev/null || true
+if kill -0 "$loader_pid" 2>/dev/null; then
+  kill "$loader_pid" 2>/dev/null || true
   [ "$status" -ne 0 ] || status=4
 fi
-wait "$explorer" 2>/dev/null || true
+wait "$loader_pid" 2>/dev/null || true
 exit "$status"

@@ -4,7 +4,7 @@
 //   scenarios com TREE TABLE     RunWithComRuntime in this process with the stand-in VM
 //   scenarios sweep TREE TABLE   the blocks marked "sweep" with the Nth allocation failing, for
 //                                every N: the launch ends as the loader defines, never crashes
-//   scenarios probe [--close ok|escape|closebox|none] [--desktop NAME]
+//   scenarios probe [--close ok|escape|closebox|none]
 //                                prints the text of the failure dialog that appears and closes it
 // Under code page 932 the install folders and the executable get double-byte names whose second
 // byte is a backslash.
@@ -94,11 +94,10 @@ BOOL CALLBACK MatchDialog(HWND window, LPARAM param)
 }
 
 // The loader's failure dialog: a visible window of that caption (of the process, 0: of any).
-HWND FindDialog(DWORD processId, HDESK desktop = nullptr)
+HWND FindDialog(DWORD processId)
 {
     std::pair<DWORD, HWND> search(processId, nullptr);
-    desktop != nullptr ? EnumDesktopWindows(desktop, MatchDialog, reinterpret_cast<LPARAM>(&search))
-                       : EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
+    EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
     return search.second;
 }
 
@@ -117,22 +116,13 @@ std::string ReadAndClose(HWND dialog, const std::string& how)
     return text;
 }
 
-// For the demo and the screenshot. A named desktop is only looked into, never joined, so that
-// it ends with the loader.
+// For the demo and the screenshot: waits up to 30 s for the dialog of any process.
 int Probe(int argc, char** argv)
 {
-    std::map<std::string, std::string> options = {{"--close", "ok"}, {"--desktop", ""}};
-    for (int i = 2; i + 1 < argc; i += 2)
-        options[argv[i]] = argv[i + 1];
-    HDESK desktop = nullptr;
     HWND dialog = nullptr;
-    for (DWORD start = GetTickCount(); dialog == nullptr && GetTickCount() - start < 30000; Sleep(20)) {
-        if (!options["--desktop"].empty() && desktop == nullptr)
-            desktop = OpenDesktopA(options["--desktop"].c_str(), 0, FALSE, DESKTOP_READOBJECTS | DESKTOP_ENUMERATE);
-        if (options["--desktop"].empty() || desktop != nullptr)
-            dialog = FindDialog(0, desktop);
-    }
-    std::string text = dialog != nullptr ? ReadAndClose(dialog, options["--close"]) : "";
+    for (DWORD start = GetTickCount(); dialog == nullptr && GetTickCount() - start < 30000; Sleep(20))
+        dialog = FindDialog(0);
+    std::string text = dialog != nullptr ? ReadAndClose(dialog, argc > 3 ? argv[3] : "ok") : "";
     std::fwrite(text.data(), 1, text.size(), stdout);
     return dialog != nullptr ? 0 : 2;
 }
