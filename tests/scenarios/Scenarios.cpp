@@ -167,8 +167,10 @@ struct Case {
         const char* vmKey = "Software\\Classes\\CLSID\\{3EFB1800-C2A1-11CF-960C-0080C7C2BA87}";
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\JavaSoft");
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, vmKey);
-        std::string server = std::string(vmKey) + "\\InprocServer32", vm = tree + "\\tests\\standins\\comvm\\ComVm.dll";
-        if (block.Key("vm", vmDefault) == "on")
+        // An in-process server, or an in-process handler.
+        std::string server = std::string(vmKey) + (block.Key("vm") == "handler" ? "\\InprocHandler32" : "\\InprocServer32");
+        std::string vm = tree + "\\tests\\standins\\comvm\\ComVm.dll";
+        if (block.Key("vm", vmDefault) != "off")
             RegSetKeyValueA(HKEY_LOCAL_MACHINE, server.c_str(), nullptr, REG_SZ, vm.c_str(), vm.size() + 1),
                 RegSetKeyValueA(HKEY_LOCAL_MACHINE, server.c_str(), "ThreadingModel", REG_SZ, "Both", 5);
         for (auto [key, end] = block.keys.equal_range("reg"); key != end; ++key) {

@@ -118,7 +118,11 @@ public:
     {
         ULONG left = Drop();
         if (left == 0) {
-            Transcribe(std::string("VM released on the ") + Thread() + " thread");
+            // COM must still be set up on the releasing thread.
+            HRESULT state = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+            if (SUCCEEDED(state))
+                CoUninitialize();
+            Transcribe(std::string("VM released on the ") + Thread() + " thread" + (state == S_OK ? " after COM was shut down" : ""));
             if (kept != nullptr) {
                 kept->Reset();
                 ReadProperties(kept);
