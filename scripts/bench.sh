@@ -24,7 +24,10 @@ mapfile -t programs < "$tree/bench/bench-programs.txt"
 
 env_file="$tree/tests/harness/wine-env.sh"
 "$root/tests/harness/prefix-up.sh" "$env_file"
-trap '"$root/tests/harness/prefix-down.sh" "$env_file"' EXIT
+# Programs start on the bare display, as on a user's desktop, not in the tests' virtual desktop.
+desktop() { "$root/tests/harness/wine-run.sh" "$env_file" reg "$1" 'HKCU\Software\Wine\Explorer' /v Desktop "${@:2}" /f >/dev/null 2>&1 || true; }
+desktop delete
+trap 'desktop add /d Default; "$root/tests/harness/prefix-down.sh" "$env_file"' EXIT
 echo "Start-up under Wine, test architecture $arch:"
 "$root/tests/harness/wine-run.sh" "$env_file" "${programs[0]}" "$runs" "${programs[@]:1}"
 
