@@ -1,29 +1,45 @@
-// Linked into a test build of the loader: the allocation numbered VELKOR_FAIL_ALLOC, counted
-// from the framework's entry on, fails once, and the transcript says so.
+// Linked into a test build of the loader. The allocation numbered VELKOR_FAIL_ALLOC, counted
+// from the framework's entry on, fails once; and the destruction of the launch log and of the
+// application object at exit is noted, so that their order shows. Both go to the transcript.
 #include <cstdlib>
 
 #include <windows.h>
+
+#include "LaunchLog.h"
+
+#if defined(_WIN64)
+#define MEMBER
+#else
+#define MEMBER __attribute__((thiscall))
+#endif
 
 extern "C" {
 void* __real_malloc(size_t);
 void* __real_calloc(size_t, size_t);
 void* __real_realloc(void*, size_t);
+void MEMBER __real__ZN7CStringD1Ev(CString*);
+void MEMBER __real__ZN10CLoaderAppD1Ev(void*);
 }
 
 namespace {
 
 long countdown = 0;
 
+void Note(const char* text)
+{
+    char path[MAX_PATH] = "";
+    DWORD written = 0;
+    GetEnvironmentVariableA("VELKOR_TRANSCRIPT", path, sizeof path);
+    HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, 0, nullptr);
+    WriteFile(file, text, lstrlenA(text), &written, nullptr);
+    CloseHandle(file);
+}
+
 bool FailsNow()
 {
     if (countdown == 0 || --countdown > 0)
         return false;
-    char path[MAX_PATH] = "", text[] = "allocation failed\n";
-    DWORD written = 0;
-    GetEnvironmentVariableA("VELKOR_TRANSCRIPT", path, sizeof path);
-    HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, 0, nullptr);
-    WriteFile(file, text, sizeof text - 1, &written, nullptr);
-    CloseHandle(file);
+    Note("allocation failed\n");
     return true;
 }
 
@@ -41,4 +57,16 @@ int __wrap__Z10AfxWinMainP11HINSTANCE__S0_Pci(HINSTANCE instance, HINSTANCE prev
 void* __wrap_malloc(size_t size) { return FailsNow() ? nullptr : __real_malloc(size); }
 void* __wrap_calloc(size_t count, size_t size) { return FailsNow() ? nullptr : __real_calloc(count, size); }
 void* __wrap_realloc(void* block, size_t size) { return FailsNow() ? nullptr : __real_realloc(block, size); }
+
+void MEMBER __wrap__ZN7CStringD1Ev(CString* text)
+{
+    if (text == &LaunchLog)
+        Note("launch log destroyed\n");
+    __real__ZN7CStringD1Ev(text);
+}
+void MEMBER __wrap__ZN10CLoaderAppD1Ev(void* app)
+{
+    Note("application object destroyed\n");
+    __real__ZN10CLoaderAppD1Ev(app);
+}
 }
