@@ -74,11 +74,15 @@ std::string ReadWhole(const std::string& path)
     return Replace(text.substr(0, read), "\r", "[CR]");
 }
 
-// A log as lines: CR LF ends a line; a lone CR or LF, and a last line without an end, are marked.
+// A log as lines: CR LF ends a line; a lone CR or LF, and a last line without an end, are marked;
+// bytes outside ASCII are written \xNN.
 std::string Render(const std::string& log)
 {
     std::string text = Replace(Replace(Replace(Replace(log, "\r\n", "\x01"), "\r", "[CR]"), "\n", "[LF]\n"), "\x01", "\n");
-    return text.empty() || text.back() == '\n' ? text : text + " [no line end]\n";
+    std::string escaped;
+    for (unsigned char c : text)
+        escaped += c < 0x80 ? std::string(1, static_cast<char>(c)) : "\\x" + std::string(1, "0123456789abcdef"[c >> 4]) + "0123456789abcdef"[c & 15];
+    return escaped.empty() || escaped.back() == '\n' ? escaped : escaped + " [no line end]\n";
 }
 
 BOOL CALLBACK MatchDialog(HWND window, LPARAM param)
@@ -131,6 +135,7 @@ struct Case {
     std::string tree, top, dir, exeName = GetACP() == 932 ? "\x83\x5C.exe" : "Velkor.exe";
 
     std::string Expand(const std::string& text) const { return Replace(Replace(text, "<dir>", dir), "<exe>", exeName); }
+    std::string Tokens(const std::string& text) const { return Replace(Replace(text, dir, "<dir>"), exeName, "<exe>"); }
     std::string Transcript() const { return dir + "transcript.txt"; }
 
     void RemoveFolder() const
@@ -207,7 +212,7 @@ struct Case {
         for (DWORD start = GetTickCount(); WaitForSingleObject(process.hProcess, 10) == WAIT_TIMEOUT;) {
             HWND dialog = outcome.empty() ? FindDialog(process.dwProcessId) : nullptr;
             if (dialog != nullptr)
-                outcome = "dialog:\n" + Render(ReadAndClose(dialog, block.Key("close", "ok")));
+                outcome = "dialog:\n" + Render(Tokens(ReadAndClose(dialog, block.Key("close", "ok"))));
             if (GetTickCount() - start > 20000 && TerminateProcess(process.hProcess, 1))
                 outcome += "did not end\n";
         }
@@ -241,7 +246,7 @@ struct Case {
         // A worker that outlived the join posts its quit message later.
         for (Sleep(block.Key("quit") == "early" ? 1500 : 0); PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);) {
         }
-        return ReadWhole(Transcript()) + "log:\n" + Render(static_cast<const char*>(LaunchLog) + logStart) + "result=" + std::to_string(result) + "\n";
+        return ReadWhole(Transcript()) + "log:\n" + Render(Tokens(static_cast<const char*>(LaunchLog) + logStart)) + "result=" + std::to_string(result) + "\n";
     }
 
     // Every N up to the first launch in which no allocation failed; only crashes and hangs are told.
@@ -282,7 +287,7 @@ int main(int argc, char** argv)
         scenario.Prepare(block, mode == "com" ? "on" : "off");
         DWORD code = 0;
         std::string actual = mode == "com" ? scenario.Com(block) : mode == "sweep" ? scenario.Sweep(block) : scenario.Launch(block, &code);
-        actual = Replace(Replace(actual, scenario.dir, "<dir>"), scenario.exeName, "<exe>");
+        actual = scenario.Tokens(actual);
         std::string expected = mode == "sweep" ? "" : block.expected;
         if (actual == expected)
             ++passed;

@@ -27,10 +27,11 @@ long countdown = 0;
 
 void Note(const char* text)
 {
-    char path[MAX_PATH] = "";
+    // Wide: Wine's ANSI call cuts a double-byte value short.
+    wchar_t path[MAX_PATH] = L"";
     DWORD written = 0;
-    GetEnvironmentVariableA("VELKOR_TRANSCRIPT", path, sizeof path);
-    HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, 0, nullptr);
+    GetEnvironmentVariableW(L"VELKOR_TRANSCRIPT", path, MAX_PATH);
+    HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, 0, nullptr);
     WriteFile(file, text, lstrlenA(text), &written, nullptr);
     CloseHandle(file);
 }

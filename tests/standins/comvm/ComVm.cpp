@@ -93,7 +93,7 @@ public:
     HRESULT STDMETHODCALLTYPE GetSource(BSTR*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetDescription(BSTR* text) override
     {
-        *text = StandInAsked("errorinfo=text") ? SysAllocString(L"Uncaught java.lang.Error")
+        *text = StandInAsked("errorinfo=text") ? SysAllocString(L"Uncaught java.lang.Error: 100% d\u00e9j\u00e0 %s")
                 : StandInAsked("errorinfo=empty") ? SysAllocString(L"") : nullptr;
         return StandInAsked("errorinfo=fail") ? E_FAIL : S_OK;
     }
