@@ -203,11 +203,15 @@ struct Case {
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process = {};
         // Wine now and then fails a start with an internal error.
-        for (int tries = 0; !CreateProcessA((exeDir + exeName).c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                            cwd.c_str(), &startup, &process); ++tries)
-            if (GetLastError() != ERROR_INTERNAL_ERROR || tries == 5)
-                return "could not start: error " + std::to_string(GetLastError()) + "\n";
+        BOOL started = FALSE;
+        for (int tries = 0; !(started = CreateProcessA((exeDir + exeName).c_str(), &line[0], nullptr, nullptr, FALSE, 0,
+                                                      nullptr, cwd.c_str(), &startup, &process)) &&
+                            GetLastError() == ERROR_INTERNAL_ERROR && tries < 5;
+             ++tries) {
+        }
         SetEnvironmentVariableA("PATH", path.data());
+        if (!started)
+            return "could not start: error " + std::to_string(GetLastError()) + "\n";
         std::string outcome;
         for (DWORD start = GetTickCount(); WaitForSingleObject(process.hProcess, 10) == WAIT_TIMEOUT;) {
             HWND dialog = outcome.empty() ? FindDialog(process.dwProcessId) : nullptr;
@@ -250,12 +254,12 @@ struct Case {
     }
 
     // Every N up to the first launch in which no allocation failed; only crashes and hangs are told.
-    std::string Sweep(Block block) const
+    std::string Sweep(Block block)
     {
         block.keys.emplace("build", "tests\\scenarios\\Velkor_alloc.exe");
         std::string told;
         for (int n = 1;; ++n) {
-            const_cast<Case*>(this)->Prepare(block, "off");
+            Prepare(block, "off");
             SetEnvironmentVariableA("VELKOR_FAIL_ALLOC", std::to_string(n).c_str());
             DWORD code = 0;
             std::string outcome = Launch(block, &code);
