@@ -15,6 +15,7 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -215,8 +216,14 @@ struct Case {
         std::string outcome;
         for (DWORD start = GetTickCount(); WaitForSingleObject(process.hProcess, 10) == WAIT_TIMEOUT;) {
             HWND dialog = outcome.empty() ? FindDialog(process.dwProcessId) : nullptr;
-            if (dialog != nullptr)
-                outcome = "dialog:\n" + Render(Tokens(ReadAndClose(dialog, block.Key("close", "ok"))));
+            RECT box, screen;
+            GUITHREADINFO thread = {sizeof thread, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, {}};
+            if (dialog != nullptr && GetWindowRect(dialog, &box) && GetWindowRect(GetDesktopWindow(), &screen) &&
+                GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &thread))
+                outcome = std::string("dialog") +
+                          (std::abs(box.left + box.right - screen.right) > 1 || std::abs(box.top + box.bottom - screen.bottom) > 1 ? " not centred" : "") +
+                          (thread.hwndFocus == GetDlgItem(dialog, IDOK) ? "" : " without focus on OK") + ":\n" +
+                          Render(Tokens(ReadAndClose(dialog, block.Key("close", "ok"))));
             if (GetTickCount() - start > 20000 && TerminateProcess(process.hProcess, 1))
                 outcome += "did not end\n";
         }
