@@ -2,6 +2,7 @@
 // outcome with the block's expectation (see launch.txt and com.txt for the keys):
 //   scenarios launch TREE TABLE  the real Velkor.exe in a fresh install folder
 //   scenarios com TREE TABLE     RunWithComRuntime in this process with the stand-in VM
+//   scenarios jni TREE TABLE     RunWithJniRuntime in this process with the stand-in runtime
 //   scenarios sweep TREE TABLE   the blocks marked "sweep" with the Nth allocation failing, for
 //                                every N: the launch ends as the loader defines, never crashes
 //   scenarios probe [--close ok|escape|closebox|none]
@@ -235,7 +236,8 @@ struct Case {
         return ReadWhole(Transcript()) + outcome + exit;
     }
 
-    std::string Com(const Block& block) const
+    // RunWithJniRuntime or RunWithComRuntime in this process, on the block's vector.
+    std::string InProcess(const Block& block, bool jni) const
     {
         if (block.Key("ole") == "mta")
             CoInitializeEx(nullptr, COINIT_MULTITHREADED);
@@ -250,14 +252,19 @@ struct Case {
             argv.push_back(&word[0]);
         argv.push_back(nullptr);
         int logStart = LaunchLog.GetLength();
-        int result = RunWithComRuntime(static_cast<int>(words.size()), argv.data());
+        std::string result = "thrown";
+        try {
+            result = jni ? (RunWithJniRuntime(static_cast<int>(words.size()), argv.data()), "returned")
+                         : std::to_string(RunWithComRuntime(static_cast<int>(words.size()), argv.data()));
+        } catch (int) {
+        }
         if (block.Key("ole") == "mta")
             CoUninitialize();
         MSG message;
         // A worker that outlived the join posts its quit message later.
         for (Sleep(block.Key("quit") == "early" ? 1500 : 0); PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);) {
         }
-        return ReadWhole(Transcript()) + "log:\n" + Render(Tokens(static_cast<const char*>(LaunchLog) + logStart)) + "result=" + std::to_string(result) + "\n";
+        return ReadWhole(Transcript()) + "log:\n" + Render(Tokens(static_cast<const char*>(LaunchLog) + logStart)) + "result=" + result + "\n";
     }
 
     // Every N up to the first launch in which no allocation failed; only crashes and hangs are told.
@@ -297,7 +304,8 @@ int main(int argc, char** argv)
             continue;
         scenario.Prepare(block, mode == "com" ? "on" : "off");
         DWORD code = 0;
-        std::string actual = mode == "com" ? scenario.Com(block) : mode == "sweep" ? scenario.Sweep(block) : scenario.Launch(block, &code);
+        std::string actual = mode == "launch" ? scenario.Launch(block, &code) : mode == "sweep" ? scenario.Sweep(block)
+                                                                                              : scenario.InProcess(block, mode == "jni");
         actual = scenario.Tokens(actual);
         std::string expected = mode == "sweep" ? "" : block.expected;
         if (actual == expected)

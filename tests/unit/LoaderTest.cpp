@@ -116,10 +116,3 @@ TEST(Loader, CaseFile)
     EXPECT_EQ(cases, Replay(cases, {{"options", RunOptions}, {"size", RunSize}, {"version", RunVersion},
                                     {"archive", RunArchive}}));
 }
-
-TEST(Loader, UsageText)
-{
-    LaunchLog = "";
-    AppendUsage();
-    EXPECT_EQ(ReadCaseFile("usage.txt"), std::string(LaunchLog));
-}
