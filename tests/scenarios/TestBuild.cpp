@@ -15,8 +15,6 @@
 
 extern "C" {
 void* __real_malloc(size_t);
-void* __real_calloc(size_t, size_t);
-void* __real_realloc(void*, size_t);
 void MEMBER __real__ZN7CStringD1Ev(CString*);
 void MEMBER __real__ZN10CLoaderAppD1Ev(void*);
 }
@@ -56,8 +54,6 @@ int __wrap__Z10AfxWinMainP11HINSTANCE__S0_Pci(HINSTANCE instance, HINSTANCE prev
     return __real__Z10AfxWinMainP11HINSTANCE__S0_Pci(instance, previous, line, show);
 }
 void* __wrap_malloc(size_t size) { return FailsNow() ? nullptr : __real_malloc(size); }
-void* __wrap_calloc(size_t count, size_t size) { return FailsNow() ? nullptr : __real_calloc(count, size); }
-void* __wrap_realloc(void* block, size_t size) { return FailsNow() ? nullptr : __real_realloc(block, size); }
 
 void MEMBER __wrap__ZN7CStringD1Ev(CString* text)
 {
