@@ -6,6 +6,7 @@
 #include <objbase.h>
 #include <oaidl.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -160,6 +161,21 @@ public:
         bool answers = properties->QueryInterface(kEnumProperty, reinterpret_cast<void**>(&same)) == S_OK && same->Release() > 0;
         Transcribe(answers ? "SetSystemProperties" : "SetSystemProperties (the enumerator denies its interface)");
         ReadProperties(properties);
+        // Once more: skip one, fetch the rest in one call, ask for a clone.
+        properties->Reset();
+        Property batch[4] = {};
+        ULONG fetched = 0;
+        EnumProperty* clone = nullptr;
+        char results[96];
+        HRESULT skipped = properties->Skip(1), next = properties->Next(4, batch, &fetched), cloned = properties->Clone(&clone);
+        std::snprintf(results, sizeof results, "  Skip(1) %lx, Next(4) %lx, Clone %lx, fetched:", skipped, next, cloned);
+        std::string line = results;
+        for (ULONG i = 0; i < fetched; ++i) {
+            line += " " + Ansi(batch[i].key) + "=" + Ansi(batch[i].value);
+            CoTaskMemFree(batch[i].key);
+            CoTaskMemFree(batch[i].value);
+        }
+        Transcribe(line);
         if (StandInAsked("keepprops") && (kept = properties) != nullptr)
             kept->AddRef();
         return static_cast<HRESULT>(Number("setprops", 0));
