@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 
 inline std::string StandInEnv(const char* name)
@@ -21,6 +22,14 @@ inline std::string StandInEnv(const char* name)
 inline bool StandInAsked(const std::string& word)
 {
     return (" " + StandInEnv("VELKOR_STANDIN") + " ").find(" " + word + " ") != std::string::npos;
+}
+
+// The number after "word=" in VELKOR_STANDIN, or otherwise.
+inline long StandInNumber(const char* word, long otherwise, int base)
+{
+    std::string all = " " + StandInEnv("VELKOR_STANDIN");
+    size_t at = all.find(" " + std::string(word) + "=");
+    return at == std::string::npos ? otherwise : std::strtoul(all.c_str() + at + std::string(word).size() + 2, nullptr, base);
 }
 
 inline void Transcribe(const std::string& line)

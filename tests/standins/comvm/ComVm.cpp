@@ -8,7 +8,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "../Transcript.h"
 
@@ -48,13 +47,6 @@ std::string Ansi(const wchar_t* text)
     if (text != nullptr && WideCharToMultiByte(CP_ACP, 0, text, -1, out, sizeof out, nullptr, nullptr) == 0)
         return "(unconvertible)";
     return out;
-}
-
-long Number(const char* word, long otherwise, int base = 16)
-{
-    std::string all = " " + StandInEnv("VELKOR_STANDIN");
-    size_t at = all.find(" " + std::string(word) + "=");
-    return at == std::string::npos ? otherwise : std::strtoul(all.c_str() + at + std::strlen(word) + 2, nullptr, base);
 }
 
 DWORD creatorThread;
@@ -150,10 +142,10 @@ public:
                    (info->size == sizeof(ExecuteInfo) ? "ok" : std::to_string(info->size)) + " flags=" +
                    std::to_string(info->flags) + " class=" + Ansi(info->className) + "\n  classpath=" +
                    Ansi(info->classPath) + "\n  args=" + args + " count=" + std::to_string(info->argCount));
-        Sleep(static_cast<DWORD>(Number("slow", 0, 10)));
+        Sleep(static_cast<DWORD>(StandInNumber("slow", 0, 10)));
         if (StandInEnv("VELKOR_STANDIN").find("errorinfo=") != std::string::npos)
             *error = new ErrorInfo;
-        return static_cast<HRESULT>(calls++ == 0 ? Number("execute", 0) : Number("execute2", 0));
+        return static_cast<HRESULT>(calls++ == 0 ? StandInNumber("execute", 0, 16) : StandInNumber("execute2", 0, 16));
     }
     virtual HRESULT STDMETHODCALLTYPE SetSystemProperties(EnumProperty* properties)
     {
@@ -178,7 +170,7 @@ public:
         Transcribe(line);
         if (StandInAsked("keepprops") && (kept = properties) != nullptr)
             kept->AddRef();
-        return static_cast<HRESULT>(Number("setprops", 0));
+        return static_cast<HRESULT>(StandInNumber("setprops", 0, 16));
     }
 
 private:
@@ -206,7 +198,7 @@ public:
         creatorThread = GetCurrentThreadId();
         Transcribe(std::string("CreateInstance") + (outer ? " aggregated" : "") + (IsEqualIID(iid, kJavaExecute) ? "" : " (other interface)"));
         *out = nullptr;
-        HRESULT result = static_cast<HRESULT>(Number("create", 0));
+        HRESULT result = static_cast<HRESULT>(StandInNumber("create", 0, 16));
         if (result < 0)
             return result;
         Vm* vm = new Vm;

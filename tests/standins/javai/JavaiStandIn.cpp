@@ -8,7 +8,6 @@
 
 #include <cstdarg>
 #include <cstdio>
-#include <cstdlib>
 
 #include "../Transcript.h"
 
@@ -146,10 +145,9 @@ extern "C" jint JNICALL JNI_CreateJavaVM(JavaVM** vmOut, void** envOut, void* re
                "\n  properties=" + properties);
     if (StandInAsked("crash-create"))
         Crash();
-    size_t at = StandInEnv("VELKOR_STANDIN").find("create=");
     *vmOut = &vm;
     *envOut = &environment;
-    return at == std::string::npos ? 0 : static_cast<jint>(std::atol(StandInEnv("VELKOR_STANDIN").c_str() + at + 7));
+    return static_cast<jint>(StandInNumber("create", 0, 10));
 }
 #endif
 
