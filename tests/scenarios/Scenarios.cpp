@@ -1,29 +1,35 @@
 // The scenario runner. Each block of a table sets up a case, runs it and compares the whole
 // outcome with the block's expectation (see launch.txt and com.txt for the keys):
-//   scenarios launch TREE TABLE  the real Velkor.exe in a fresh install folder
-//   scenarios com TREE TABLE     RunWithComRuntime in this process with the stand-in VM
-//   scenarios jni TREE TABLE     RunWithJniRuntime in this process with the stand-in runtime
-//   scenarios sweep TREE TABLE   the blocks marked "sweep" with the Nth allocation failing, for
-//                                every N: the launch ends as the loader defines, never crashes
+//   scenarios launch TREE TABLE [ROW]  the real Velkor.exe in a fresh install folder
+//   scenarios com TREE TABLE [ROW]     RunWithComRuntime with the stand-in VM
+//   scenarios jni TREE TABLE [ROW]     RunWithJniRuntime with the stand-in runtime
+//   scenarios unit TREE TABLE [ROW]    the unit cases of UnitCases.cpp
+//   scenarios sweep TREE TABLE         the blocks marked "sweep" with the Nth allocation failing,
+//                                      for every N: no crash, no hang, and the dialog where the
+//                                      block expects one
 //   scenarios probe [--close ok|escape|closebox|none]
-//                                prints the text of the failure dialog that appears and closes it
-// Under code page 932 the install folders and the executable get double-byte names whose second
-// byte is a backslash.
+//                                      prints the text of the failure dialog and closes it
+// The com, jni and unit blocks each run in a fresh process of this program. ROW (or the variable
+// VELKOR_ROW) runs one block; VELKOR_SHUFFLE=SEED runs them in a shuffled order. Under code page
+// 932 the install folders and the executable get double-byte names whose second byte is '\'.
 #undef _WIN32_WINNT
 #define _WIN32_WINNT 0x0600
 #include <windows.h>
 #include <objbase.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <random>
 #include <sstream>
 #include <vector>
 
 #include "LaunchLog.h"
 #include "Launchers.h"
+#include "UnitCases.h"
 
 namespace {
 
@@ -36,6 +42,13 @@ struct Block {
         return found == keys.end() ? otherwise : found->second;
     }
 };
+
+std::string Replace(std::string text, const std::string& from, const std::string& to)
+{
+    for (size_t at = 0; !from.empty() && (at = text.find(from, at)) != std::string::npos; at += to.size())
+        text.replace(at, from.size(), to);
+    return text;
+}
 
 std::vector<Block> ReadTable(const std::string& path)
 {
@@ -53,17 +66,18 @@ std::vector<Block> ReadTable(const std::string& path)
         else if (!(inExpectation = line == "--"))
             blocks.back().keys.emplace(line.substr(0, colon), colon + 2 <= line.size() ? line.substr(colon + 2) : "");
     }
-    for (Block& block : blocks)
+    // "== define NAME" names its expectation: a line <NAME> in a later block stands for it.
+    std::vector<Block> rows;
+    for (Block& block : blocks) {
         while (block.expected.size() > 1 && block.expected.substr(block.expected.size() - 2) == "\n\n")
             block.expected.pop_back();
-    return blocks;
-}
-
-std::string Replace(std::string text, const std::string& from, const std::string& to)
-{
-    for (size_t at = 0; !from.empty() && (at = text.find(from, at)) != std::string::npos; at += to.size())
-        text.replace(at, from.size(), to);
-    return text;
+        for (const Block& text : blocks)
+            if (text.name.rfind("define ", 0) == 0 && &text != &block)
+                block.expected = Replace(block.expected, "<" + text.name.substr(7) + ">\n", text.expected);
+        if (block.name.rfind("define ", 0) != 0)
+            rows.push_back(block);
+    }
+    return rows;
 }
 
 std::string ReadWhole(const std::string& path)
@@ -136,8 +150,21 @@ int Probe(int argc, char** argv)
 struct Case {
     std::string tree, top, dir, exeName = GetACP() == 932 ? "\x83\x5C.exe" : "Velkor.exe";
 
-    std::string Expand(const std::string& text) const { return Replace(Replace(text, "<dir>", dir), "<exe>", exeName); }
-    std::string Tokens(const std::string& text) const { return Replace(Replace(text, dir, "<dir>"), exeName, "<exe>"); }
+    // <x:N> stands for N letters x; in an outcome, every run of 100 or more is written that way.
+    std::string Expand(const std::string& text) const
+    {
+        std::string expanded = Replace(Replace(text, "<dir>", dir), "<exe>", exeName);
+        for (size_t at; (at = expanded.find("<x:")) != std::string::npos;)
+            expanded.replace(at, expanded.find('>', at) + 1 - at, std::stoul(expanded.substr(at + 3)), 'x');
+        return expanded;
+    }
+    std::string Tokens(const std::string& text) const
+    {
+        std::string tokens = Replace(Replace(text, dir, "<dir>"), exeName, "<exe>");
+        for (size_t at, end; (at = tokens.find(std::string(100, 'x'))) != std::string::npos;)
+            end = std::min(tokens.find_first_not_of('x', at), tokens.size()), tokens.replace(at, end - at, "<x:" + std::to_string(end - at) + ">");
+        return tokens;
+    }
     std::string Transcript() const { return dir + "transcript.txt"; }
 
     void RemoveFolder() const
@@ -204,13 +231,13 @@ struct Case {
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process = {};
-        // Wine now and then fails a start with an internal error.
+        // Wine now and then fails a start with an internal error: that start alone is tried again.
         BOOL started = FALSE;
         for (int tries = 0; !(started = CreateProcessA((exeDir + exeName).c_str(), &line[0], nullptr, nullptr, FALSE, 0,
                                                       nullptr, cwd.c_str(), &startup, &process)) &&
                             GetLastError() == ERROR_INTERNAL_ERROR && tries < 5;
-             ++tries) {
-        }
+             ++tries)
+            std::printf("%s: Wine refused to start the loader (ERROR_INTERNAL_ERROR); starting it again\n", block.name.c_str());
         SetEnvironmentVariableA("PATH", path.data());
         if (!started)
             return "could not start: error " + std::to_string(GetLastError()) + "\n";
@@ -241,6 +268,9 @@ struct Case {
     {
         if (block.Key("ole") == "mta")
             CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        // A stray quit message in the queue; the stand-in VM holds its Execute until the join is over.
+        HANDLE hold = CreateEventA(nullptr, TRUE, FALSE, ("velkor hold " + std::to_string(GetCurrentProcessId())).c_str());
+        SetEnvironmentVariableA("VELKOR_HOLD_EVENT", ("velkor hold " + std::to_string(GetCurrentProcessId())).c_str());
         if (block.Key("quit") == "early")
             PostThreadMessageA(GetCurrentThreadId(), WM_QUIT, 0, 0);
         std::vector<std::string> words = {"velkor"};
@@ -260,9 +290,9 @@ struct Case {
         }
         if (block.Key("ole") == "mta")
             CoUninitialize();
+        // A worker that outlived the join reports and posts its quit message once it is let go.
         MSG message;
-        // A worker that outlived the join posts its quit message later.
-        for (Sleep(block.Key("quit") == "early" ? 1500 : 0); PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);) {
+        for (SetEvent(hold); block.Key("quit") == "early" && GetMessageA(&message, nullptr, 0, 0) > 0;) {
         }
         return ReadWhole(Transcript()) + "log:\n" + Render(Tokens(static_cast<const char*>(LaunchLog) + logStart)) + "result=" + result + "\n";
     }
@@ -277,7 +307,9 @@ struct Case {
             SetEnvironmentVariableA("VELKOR_FAIL_ALLOC", std::to_string(n).c_str());
             DWORD code = 0;
             std::string outcome = Launch(block, &code);
-            if (code >= 0xC0000000 || outcome.find("did not end") != std::string::npos)
+            // A launch that the block ends in the dialog still shows it, whatever allocation failed.
+            bool noDialog = block.expected.find("dialog:") != std::string::npos && outcome.find("dialog") == std::string::npos;
+            if (code >= 0xC0000000 || outcome.find("did not end") != std::string::npos || noDialog)
                 told += "allocation " + std::to_string(n) + ":\n" + outcome;
             if (outcome.find("allocation failed") == std::string::npos) {
                 std::printf("%s: %d launches\n", block.name.c_str(), n);
@@ -286,6 +318,29 @@ struct Case {
         }
     }
 };
+
+// Runs one block in a fresh process of this program, which writes its outcome into a file.
+std::string InChild(const std::string& mode, const std::string& tree, const std::string& table, const Block& block)
+{
+    char self[MAX_PATH], temp[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    GetTempPathA(sizeof temp, temp);
+    std::string out = temp + std::string("velkor-row.txt"), line = "scenarios " + mode + " \"" + tree + "\" \"" + table + "\" " + block.name + " \"" + out + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    DeleteFileA(out.c_str());
+    if (!CreateProcessA(self, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return "could not start: error " + std::to_string(GetLastError()) + "\n";
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    std::ifstream file(out, std::ios::binary);
+    std::string outcome((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    return code == 0 ? outcome : outcome + "ended with " + std::to_string(code) + "\n";
+}
 
 }  // namespace
 
@@ -298,24 +353,38 @@ int main(int argc, char** argv)
         return 2;
     Case scenario;
     scenario.tree = "Z:" + Replace(argv[2], "/", "\\");
+    std::string table = argv[3][0] == '/' ? "Z:" + Replace(argv[3], "/", "\\") : argv[3];
+    const char* only = argc > 4 ? argv[4] : std::getenv("VELKOR_ROW");
+    std::vector<Block> blocks = ReadTable(table);
+    if (const char* seed = std::getenv("VELKOR_SHUFFLE"))
+        std::shuffle(blocks.begin(), blocks.end(), std::mt19937(std::strtoul(seed, nullptr, 10)));
     int passed = 0, failed = 0;
-    for (const Block& block : ReadTable("Z:" + Replace(argv[3], "/", "\\"))) {
-        if (mode == "sweep" && !block.keys.count("sweep"))
+    for (const Block& block : blocks) {
+        if ((mode == "sweep" && !block.keys.count("sweep")) || (only != nullptr && *only != 0 && block.name != only))
             continue;
-        scenario.Prepare(block, mode == "com" ? "on" : "off");
-        DWORD code = 0;
-        std::string actual = mode == "launch" ? scenario.Launch(block, &code) : mode == "sweep" ? scenario.Sweep(block)
-                                                                                              : scenario.InProcess(block, mode == "jni");
-        actual = scenario.Tokens(actual);
+        std::string actual;
+        if (mode != "launch" && mode != "sweep" && argc <= 5) {
+            actual = InChild(mode, argv[2], table, block);
+        } else {
+            scenario.Prepare(block, mode == "com" ? "on" : "off");
+            DWORD code = 0;
+            actual = scenario.Tokens(mode == "launch" ? scenario.Launch(block, &code)
+                                     : mode == "sweep" ? scenario.Sweep(block)
+                                     : mode == "unit"  ? ReplayCases(scenario.Expand(block.expected))
+                                                       : scenario.InProcess(block, mode == "jni"));
+            scenario.RemoveFolder();
+        }
+        if (argc > 5) {
+            // The child's side: the outcome goes to the parent's file.
+            std::ofstream(argv[5], std::ios::binary) << actual;
+            return 0;
+        }
         std::string expected = mode == "sweep" ? "" : block.expected;
         if (actual == expected)
             ++passed;
         else
             ++failed, std::printf("FAILED %s\n--- expected\n%s--- actual\n%s---\n", block.name.c_str(), expected.c_str(), actual.c_str());
-        scenario.RemoveFolder();
     }
-    scenario.Prepare(Block{"cleanup", "", {}}, "off");
-    scenario.RemoveFolder();
     std::printf("%d passed, %d failed\n", passed, failed);
     return failed == 0 && passed > 0 ? 0 : 1;
 }

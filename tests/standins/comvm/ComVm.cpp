@@ -2,7 +2,8 @@
 // from the VM's published identifiers, slot order and records. Each call is transcribed;
 // VELKOR_STANDIN picks the behaviour (HR in hexadecimal): create=HR, noexecute2, setprops=HR,
 // execute=HR and execute2=HR (the first and a second call's result), errorinfo=text|empty|null|fail,
-// slow=MS (decimal), keepprops (the VM keeps the properties and reads them again at its end).
+// hold (Execute waits for the event named by VELKOR_HOLD_EVENT), keepprops (the VM keeps the
+// properties and reads them again at its end).
 #include <objbase.h>
 #include <oaidl.h>
 
@@ -54,9 +55,9 @@ const char* Thread() { return GetCurrentThreadId() == creatorThread ? "creator" 
 
 void ReadProperties(EnumProperty* properties)
 {
+    // One at a time, without a count: COM allows that for a single element.
     Property p = {};
-    ULONG fetched = 0;
-    while (properties->Next(1, &p, &fetched) == S_OK && fetched == 1) {
+    while (properties->Next(1, &p, nullptr) == S_OK) {
         Transcribe("  property " + Ansi(p.key) + "=" + Ansi(p.value));
         CoTaskMemFree(p.key);
         CoTaskMemFree(p.value);
@@ -142,7 +143,8 @@ public:
                    (info->size == sizeof(ExecuteInfo) ? "ok" : std::to_string(info->size)) + " flags=" +
                    std::to_string(info->flags) + " class=" + Ansi(info->className) + "\n  classpath=" +
                    Ansi(info->classPath) + "\n  args=" + args + " count=" + std::to_string(info->argCount));
-        Sleep(static_cast<DWORD>(StandInNumber("slow", 0, 10)));
+        if (StandInAsked("hold"))
+            WaitForSingleObject(OpenEventA(SYNCHRONIZE, FALSE, StandInEnv("VELKOR_HOLD_EVENT").c_str()), INFINITE);
         if (StandInEnv("VELKOR_STANDIN").find("errorinfo=") != std::string::npos)
             *error = new ErrorInfo;
         return static_cast<HRESULT>(calls++ == 0 ? StandInNumber("execute", 0, 16) : StandInNumber("execute2", 0, 16));

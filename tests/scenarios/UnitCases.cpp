@@ -1,0 +1,253 @@
+// Unit cases, for what the end-to-end rows reach too coarsely: the dash-style options, sizes,
+// versions, the support archive locator and the executable's resources. A case is a line
+// "kind input" followed by its output lines, each indented by two spaces.
+#include "UnitCases.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <vector>
+
+#include "LaunchLog.h"
+#include "LoaderOptions.h"
+#include "RuntimeDiscovery.h"
+#include "SupportArchive.h"
+
+namespace {
+
+std::string Line(const std::string& text) { return "  " + text + "\n"; }
+
+// The text quoted, with CR, LF, tab and bytes outside printable ASCII written \r \n \t \xNN.
+std::string Quote(const char* text)
+{
+    std::string quoted = "\"";
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p != 0; ++p) {
+        char escape[8];
+        std::snprintf(escape, sizeof escape, "\\x%02x", *p);
+        quoted += *p == '\r' ? "\\r" : *p == '\n' ? "\\n" : *p == '\t' ? "\\t" : *p < 32 || *p > 126 ? escape : std::string(1, *p);
+    }
+    return quoted + "\"";
+}
+
+std::vector<std::string> Split(const std::string& text, char separator)
+{
+    std::vector<std::string> parts;
+    std::istringstream stream(text);
+    for (std::string part; std::getline(stream, part, separator);)
+        parts.push_back(part);
+    return parts;
+}
+
+std::string Format(const char* format, unsigned a, unsigned b = 0, unsigned c = 0, unsigned d = 0, unsigned e = 0)
+{
+    char text[160];
+    std::snprintf(text, sizeof text, format, a, b, c, d, e);
+    return text;
+}
+
+// The record's 32-bit fields, each starting at a value of its own: a field that changes is shown.
+const std::pair<const char*, jint JDK1_1InitArgs::*> kFields[] = {
+    {"version", &JDK1_1InitArgs::version}, {"checkSource", &JDK1_1InitArgs::checkSource},
+    {"nativeStackSize", &JDK1_1InitArgs::nativeStackSize}, {"javaStackSize", &JDK1_1InitArgs::javaStackSize},
+    {"minHeapSize", &JDK1_1InitArgs::minHeapSize}, {"maxHeapSize", &JDK1_1InitArgs::maxHeapSize},
+    {"verifyMode", &JDK1_1InitArgs::verifyMode}, {"enableClassGC", &JDK1_1InitArgs::enableClassGC},
+    {"enableVerboseGC", &JDK1_1InitArgs::enableVerboseGC}, {"disableAsyncGC", &JDK1_1InitArgs::disableAsyncGC},
+    {"verbose", &JDK1_1InitArgs::verbose}, {"debugPort", &JDK1_1InitArgs::debugPort}};
+
+// Input: the elements after the program name, separated by '|'.
+std::string RunOptions(const std::string& input)
+{
+    std::vector<std::string> elements = Split(input, '|');
+    std::vector<char*> vector;
+    for (std::string& element : elements)
+        vector.push_back(&element[0]);
+    vector.push_back(nullptr);
+    char base[] = "base";
+    JDK1_1InitArgs defaults{}, args{};
+    for (size_t i = 0; i < std::size(kFields); ++i)
+        defaults.*kFields[i].second = static_cast<jint>(100 + i);
+    defaults.classpath = base;
+    defaults.debugging = 7;
+    args = defaults;
+    int argc = 100;
+    char** argv = vector.data();
+    int result = ParseLoaderOptions(&argc, &argv, &args);
+    std::string out = Line("result " + std::to_string(result) + ", argv +" + std::to_string(argv - vector.data()) +
+                           ", argc -" + std::to_string(100 - argc));
+    for (const auto& field : kFields)
+        if (args.*field.second != defaults.*field.second)
+            out += Line(std::string(field.first) + " " + std::to_string(args.*field.second));
+    if (args.properties != nullptr || args.vfprintf != nullptr || args.exit != nullptr || args.abort != nullptr || args.debugging != 7)
+        out += Line("a field that no option sets has changed");
+    if (args.classpath != base) {
+        std::string owner = "new";
+        for (size_t i = 0; i < elements.size(); ++i)
+            owner = args.classpath == vector[i] ? "element " + std::to_string(i) : owner;
+        out += Line("classpath " + Quote(args.classpath) + " (" + owner + ")");
+    }
+    if (JniPropertyList.entries != nullptr) {
+        std::string line = "properties";
+        for (int i = 0; i < JniPropertyList.count; ++i)
+            line += " " + Quote(JniPropertyList.entries[i]);
+        line += ", capacity " + std::to_string(JniPropertyList.capacity);
+        TerminatePropertyList();
+        out += Line(line + (JniPropertyList.entries[JniPropertyList.count] == nullptr ? ", terminated" : ""));
+        std::free(JniPropertyList.entries);
+        JniPropertyList = {0, nullptr, 0};
+    }
+    return out;
+}
+
+std::string RunSize(const std::string& input) { return Line(std::to_string(ParseSize(input.c_str()))); }
+
+std::string RunVersion(const std::string& input)
+{
+    char unset[] = "unset";
+    char *major = unset, *minor = unset, *micro = unset;
+    int result = ParseVersion(input.c_str(), &major, &minor, &micro);
+    return Line(std::to_string(result) + " " + Quote(major) + " " + Quote(minor) + " " + Quote(micro));
+}
+
+// Input: executable directory|java home|paths to create ("-": none; a trailing '\' makes a folder).
+std::string RunArchive(const std::string& input)
+{
+    std::vector<std::string> parts = Split(input, '|');
+    for (const std::string& path : Split(parts[2], ',')) {
+        for (size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
+            CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+        if (path != "-" && path.back() != '\\')
+            CloseHandle(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    }
+    const char* found = FindSupportArchive(parts[1] == "-" ? nullptr : parts[1].c_str(), parts[0] == "-" ? nullptr : parts[0].c_str());
+    return Line(found != nullptr ? "found " + Quote(found) : "not found");
+}
+
+// A resource of the executable in English (United States).
+const BYTE* Find(LPCSTR type, unsigned id, DWORD* size)
+{
+    HRSRC found = FindResourceExA(nullptr, type, MAKEINTRESOURCEA(id), MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+    *size = found != nullptr ? SizeofResource(nullptr, found) : 0;
+    return found != nullptr ? static_cast<const BYTE*>(LockResource(LoadResource(nullptr, found))) : nullptr;
+}
+
+unsigned Word(const BYTE* at) { return at[0] | at[1] << 8; }
+unsigned Long(const BYTE* at) { return Word(at) | Word(at + 2) << 16; }
+
+// A name or ordinal of a template at *at, which it steps over.
+std::string NameOrOrdinal(const BYTE** at)
+{
+    std::string text;
+    if (Word(*at) == 0xFFFF)
+        text = "#" + std::to_string(Word(*at + 2)), *at += 4;
+    else {
+        for (; Word(*at) != 0; *at += 2)
+            text += static_cast<char>(Word(*at));
+        text = "\"" + text + "\"", *at += 2;
+    }
+    return text;
+}
+
+// A dialog template decoded: the dialog, then each control with its class, id, style, extended
+// style, position and size in dialog units, text and the size of its creation data.
+std::string RunDialog(const std::string& id)
+{
+    DWORD size = 0;
+    const BYTE* at = Find(RT_DIALOG, std::stoul(id), &size);
+    if (at == nullptr)
+        return Line("absent");
+    unsigned style = Long(at), count = Word(at + 8);
+    std::string out = Format("style %08x, extended %x, %u controls, ", style, Long(at + 4), count) +
+                      Format("at %u,%u size %ux%u", Word(at + 10), Word(at + 12), Word(at + 14), Word(at + 16));
+    at += 18;
+    out = Line(out + ", menu " + NameOrOrdinal(&at));
+    out += Line("class " + NameOrOrdinal(&at));
+    out += Line("caption " + NameOrOrdinal(&at));
+    if (style & DS_SETFONT) {
+        unsigned points = Word(at);
+        at += 2;
+        out += Line("font " + NameOrOrdinal(&at) + " " + std::to_string(points));
+    }
+    const char* classes[] = {"Button", "Edit", "Static", "ListBox", "ScrollBar", "ComboBox"};
+    for (unsigned i = 0; i < count; ++i) {
+        at += (4 - (reinterpret_cast<uintptr_t>(at) & 3)) & 3;
+        const BYTE* item = at;
+        at += 18;
+        std::string kind = NameOrOrdinal(&at);
+        kind = kind[0] == '#' ? classes[std::stoul(kind.substr(1)) - 0x80] : kind;
+        std::string text = NameOrOrdinal(&at);
+        out += Line(kind + " id " + std::to_string(static_cast<short>(Word(item + 16))) + Format(", style %08x, extended %x, ", Long(item), Long(item + 4)) +
+                    Format("at %u,%u size %ux%u, text ", Word(item + 8), Word(item + 10), Word(item + 12), Word(item + 14)) +
+                    text + ", data " + std::to_string(Word(at)));
+        at += 2 + Word(at);
+    }
+    return out;
+}
+
+std::string RunBitmap(const std::string& id)
+{
+    DWORD size = 0;
+    const BYTE* info = Find(RT_BITMAP, std::stoul(id), &size);
+    return Line(Format("%ux%u, %u bits, compression %u", Long(info + 4), Long(info + 8), Word(info + 14), Long(info + 16)));
+}
+
+std::string RunIcons(const std::string& id)
+{
+    DWORD size = 0;
+    const BYTE* group = Find(RT_GROUP_ICON, std::stoul(id), &size);
+    std::string out;
+    for (unsigned i = 0; group != nullptr && i < Word(group + 4); ++i)
+        out += Line(Format("%ux%u, %u colours", group[6 + 14 * i], group[7 + 14 * i], group[8 + 14 * i]));
+    return out;
+}
+
+// Input: the names of the string values, read in the translation that the block declares.
+std::string RunVersionInfo(const std::string& names)
+{
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string info(GetFileVersionInfoSizeA(path, nullptr), 0);
+    GetFileVersionInfoA(path, 0, static_cast<DWORD>(info.size()), &info[0]);
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    WORD* translation = nullptr;
+    UINT length = 0;
+    VerQueryValueA(&info[0], "\\", reinterpret_cast<void**>(&fixed), &length);
+    VerQueryValueA(&info[0], "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length);
+    std::string out = Line(Format("file %u.%u.%u.%u, ", HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+                                  HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS)) +
+                           Format("product %u.%u.%u.%u, translation %04x ", HIWORD(fixed->dwProductVersionMS),
+                                  LOWORD(fixed->dwProductVersionMS), HIWORD(fixed->dwProductVersionLS),
+                                  LOWORD(fixed->dwProductVersionLS), translation[0]) + std::to_string(translation[1]));
+    for (const std::string& name : Split(names, ' ')) {
+        char* value = nullptr;
+        std::string query = Format("\\StringFileInfo\\%04x%04X\\", translation[0], translation[1]) + name;
+        out += Line(name + " " + (VerQueryValueA(&info[0], query.c_str(), reinterpret_cast<void**>(&value), &length) ? Quote(value) : "absent"));
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string ReplayCases(const std::string& cases)
+{
+    using Runner = std::string (*)(const std::string&);
+    const std::pair<std::string, Runner> kinds[] = {{"options", RunOptions}, {"size", RunSize}, {"version", RunVersion},
+        {"archive", RunArchive}, {"dialog", RunDialog}, {"bitmap", RunBitmap}, {"icons", RunIcons}, {"versioninfo", RunVersionInfo}};
+    std::istringstream lines(cases);
+    std::string replayed;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("  ", 0) == 0)
+            continue;
+        replayed += line + "\n";
+        size_t space = line.find(' ');
+        for (const auto& kind : kinds) {
+            if (kind.first == line.substr(0, space)) {
+                LaunchLog = "";
+                replayed += kind.second(space == std::string::npos ? "" : line.substr(space + 1));
+                replayed += LaunchLog.IsEmpty() ? "" : Line("log " + Quote(LaunchLog));
+            }
+        }
+    }
+    return replayed;
+}
