@@ -9,7 +9,6 @@ packages=(
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine wine32:i386 wine64
   xvfb x11-utils imagemagick fonts-wine
-  googletest
   openjdk-17-jdk-headless
   locales
 )
