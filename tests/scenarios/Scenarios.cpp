@@ -269,8 +269,9 @@ struct Case {
         if (block.Key("ole") == "mta")
             CoInitializeEx(nullptr, COINIT_MULTITHREADED);
         // A stray quit message in the queue; the stand-in VM holds its Execute until the join is over.
-        HANDLE hold = CreateEventA(nullptr, TRUE, FALSE, ("velkor hold " + std::to_string(GetCurrentProcessId())).c_str());
-        SetEnvironmentVariableA("VELKOR_HOLD_EVENT", ("velkor hold " + std::to_string(GetCurrentProcessId())).c_str());
+        std::string holdName = "velkor hold " + std::to_string(GetCurrentProcessId());
+        HANDLE hold = CreateEventA(nullptr, TRUE, FALSE, holdName.c_str());
+        SetEnvironmentVariableA("VELKOR_HOLD_EVENT", holdName.c_str());
         if (block.Key("quit") == "early")
             PostThreadMessageA(GetCurrentThreadId(), WM_QUIT, 0, 0);
         std::vector<std::string> words = {"velkor"};
@@ -281,20 +282,17 @@ struct Case {
         for (std::string& word : words)
             argv.push_back(&word[0]);
         argv.push_back(nullptr);
-        int logStart = LaunchLog.GetLength();
         std::string result = "thrown";
         try {
             result = jni ? (RunWithJniRuntime(static_cast<int>(words.size()), argv.data()), "returned")
                          : std::to_string(RunWithComRuntime(static_cast<int>(words.size()), argv.data()));
         } catch (int) {
         }
-        if (block.Key("ole") == "mta")
-            CoUninitialize();
         // A worker that outlived the join reports and posts its quit message once it is let go.
         MSG message;
         for (SetEvent(hold); block.Key("quit") == "early" && GetMessageA(&message, nullptr, 0, 0) > 0;) {
         }
-        return ReadWhole(Transcript()) + "log:\n" + Render(Tokens(static_cast<const char*>(LaunchLog) + logStart)) + "result=" + result + "\n";
+        return ReadWhole(Transcript()) + "log:\n" + Render(Tokens(static_cast<const char*>(LaunchLog))) + "result=" + result + "\n";
     }
 
     // Every N up to the first launch in which no allocation failed; only crashes and hangs are told.

@@ -209,21 +209,20 @@ std::string RunVersionInfo(const std::string& names)
     GetModuleFileNameA(nullptr, path, sizeof path);
     std::string info(GetFileVersionInfoSizeA(path, nullptr), 0);
     GetFileVersionInfoA(path, 0, static_cast<DWORD>(info.size()), &info[0]);
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    WORD* translation = nullptr;
-    UINT length = 0;
-    VerQueryValueA(&info[0], "\\", reinterpret_cast<void**>(&fixed), &length);
-    VerQueryValueA(&info[0], "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length);
+    auto query = [&info](const std::string& what) {
+        void* value = nullptr;
+        UINT length = 0;
+        return VerQueryValueA(&info[0], what.c_str(), &value, &length) ? value : nullptr;
+    };
+    auto* fixed = static_cast<VS_FIXEDFILEINFO*>(query("\\"));
+    auto* translation = static_cast<WORD*>(query("\\VarFileInfo\\Translation"));
+    std::string block = Format("\\StringFileInfo\\%04x%04X\\", translation[0], translation[1]);
     std::string out = Line(Format("file %u.%u.%u.%u, ", HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
                                   HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS)) +
-                           Format("product %u.%u.%u.%u, translation %04x ", HIWORD(fixed->dwProductVersionMS),
-                                  LOWORD(fixed->dwProductVersionMS), HIWORD(fixed->dwProductVersionLS),
-                                  LOWORD(fixed->dwProductVersionLS), translation[0]) + std::to_string(translation[1]));
-    for (const std::string& name : Split(names, ' ')) {
-        char* value = nullptr;
-        std::string query = Format("\\StringFileInfo\\%04x%04X\\", translation[0], translation[1]) + name;
-        out += Line(name + " " + (VerQueryValueA(&info[0], query.c_str(), reinterpret_cast<void**>(&value), &length) ? Quote(value) : "absent"));
-    }
+                           Format("product %u.%u.%u.%u, block ", HIWORD(fixed->dwProductVersionMS), LOWORD(fixed->dwProductVersionMS),
+                                  HIWORD(fixed->dwProductVersionLS), LOWORD(fixed->dwProductVersionLS)) + block);
+    for (const std::string& name : Split(names, ' '))
+        out += Line(name + " " + (query(block + name) ? Quote(static_cast<char*>(query(block + name))) : "absent"));
     return out;
 }
 
