@@ -3,6 +3,7 @@
 
 #include <new>
 
+#include "ModulePath.h"
 #include "PathText.h"
 #include "resource.h"
 
@@ -28,7 +29,7 @@ bool ReadVersion(HMODULE library, DWORD* versionMS, DWORD* versionLS)
         return false;
 
     char path[MAX_PATH];
-    DWORD pathLength = GetModuleFileNameA(nullptr, path, sizeof path);
+    DWORD pathLength = ExecutablePath(path, sizeof path);
     if (pathLength == 0 || pathLength >= sizeof path)
         return false;
 

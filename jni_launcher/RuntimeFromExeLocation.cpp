@@ -2,6 +2,7 @@
 
 #include "AllocOrThrow.h"
 #include "ExeDirectory.h"
+#include "ModulePath.h"
 #include "RuntimeDiscovery.h"
 
 namespace {
@@ -17,8 +18,8 @@ bool IsBinName(const char* name)
 int RuntimeFromExeLocation(JavaRuntimeInfo* info)
 {
     char path[kPathBufferSize];
-    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-    // A path that fills the whole buffer was cut short and may lack its terminator.
+    DWORD length = ExecutablePath(path, sizeof path);
+    // 0: no path, or none that fits the buffer.
     if (length == 0 || length >= sizeof path)
         return -1;
     path[length] = 0;

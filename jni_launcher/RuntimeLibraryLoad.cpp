@@ -11,12 +11,18 @@ bool IsDriveLetter(char c)
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
-// A drive path (C:\...) or a UNC path (\\server\share\...).
+bool IsSeparator(char c)
+{
+    return c == '\\' || c == '/';
+}
+
+// A drive path (C:\... or C:/...) or a UNC path (two leading separators of either kind), as
+// installers write them.
 bool IsAbsolutePath(const char* path)
 {
-    if (IsDriveLetter(path[0]) && path[1] == ':' && path[2] == '\\')
+    if (IsDriveLetter(path[0]) && path[1] == ':' && IsSeparator(path[2]))
         return true;
-    return path[0] == '\\' && path[1] == '\\';
+    return IsSeparator(path[0]) && IsSeparator(path[1]);
 }
 
 }  // namespace
@@ -25,11 +31,16 @@ HMODULE LoadRuntimeLibrary(const char* path)
 {
     if (!IsAbsolutePath(path))
         return LoadLibraryA(path);
-    HMODULE library = LoadLibraryExA(path, nullptr, kSearchDllLoadDir | kSearchDefaultDirs);
+    // The flagged loads want backslashes throughout. A path that cannot be made full, or whose
+    // full form does not fit, is loaded as it is, still with the flags.
+    char fullPath[MAX_PATH];
+    DWORD fullLength = GetFullPathNameA(path, sizeof fullPath, fullPath, nullptr);
+    const char* target = fullLength != 0 && fullLength < sizeof fullPath ? fullPath : path;
+    HMODULE library = LoadLibraryExA(target, nullptr, kSearchDllLoadDir | kSearchDefaultDirs);
     if (library == nullptr && GetLastError() == ERROR_INVALID_PARAMETER) {
         // The flags are unknown here. The altered search order still looks in the library's
         // own folder first, though the current directory stays in it.
-        library = LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+        library = LoadLibraryExA(target, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     }
     return library;
 }

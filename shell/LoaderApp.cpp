@@ -9,6 +9,7 @@
 #include "LaunchFailedDlg.h"
 #include "LaunchLog.h"
 #include "Launchers.h"
+#include "ModulePath.h"
 #include "PathText.h"
 #include "SupportArchive.h"
 
@@ -106,7 +107,7 @@ bool RunAttempts(char* program, const char* exeDirectory)
 BOOL CLoaderApp::InitInstance()
 {
     char modulePath[kPathBufferSize];
-    DWORD length = GetModuleFileNameA(nullptr, modulePath, sizeof modulePath);
+    DWORD length = ExecutablePath(modulePath, sizeof modulePath);
     // A result that fills the whole buffer is a truncated path, as unusable as none at all.
     if (length == 0 || length >= sizeof modulePath)
         return FALSE;

@@ -80,6 +80,14 @@ std::vector<Block> ReadTable(const std::string& path)
     return rows;
 }
 
+// The text, in that code page, as UTF-16.
+std::wstring Wide(const std::string& text, UINT codePage = CP_ACP)
+{
+    std::wstring wide(text.size() + 1, L'\0');
+    wide.resize(static_cast<size_t>(MultiByteToWideChar(codePage, 0, text.c_str(), -1, &wide[0], static_cast<int>(wide.size())) - 1));
+    return wide;
+}
+
 std::string ReadWhole(const std::string& path)
 {
     std::string text(1 << 16, '\0');
@@ -90,14 +98,19 @@ std::string ReadWhole(const std::string& path)
     return Replace(text.substr(0, read), "\r", "[CR]");
 }
 
-// A log as lines: CR LF ends a line; a lone CR or LF, and a last line without an end, are marked;
-// bytes outside ASCII are written \xNN.
-std::string Render(const std::string& log)
+// Bytes outside ASCII written \xNN.
+std::string Escaped(const std::string& text)
 {
-    std::string text = Replace(Replace(Replace(Replace(log, "\r\n", "\x01"), "\r", "[CR]"), "\n", "[LF]\n"), "\x01", "\n");
     std::string escaped;
     for (unsigned char c : text)
         escaped += c < 0x80 ? std::string(1, static_cast<char>(c)) : "\\x" + std::string(1, "0123456789abcdef"[c >> 4]) + "0123456789abcdef"[c & 15];
+    return escaped;
+}
+
+// A log as lines: CR LF ends a line; a lone CR or LF, and a last line without an end, are marked.
+std::string Render(const std::string& log)
+{
+    std::string escaped = Escaped(Replace(Replace(Replace(Replace(log, "\r\n", "\x01"), "\r", "[CR]"), "\n", "[LF]\n"), "\x01", "\n"));
     return escaped.empty() || escaped.back() == '\n' ? escaped : escaped + " [no line end]\n";
 }
 
@@ -148,19 +161,21 @@ int Probe(int argc, char** argv)
 }
 
 struct Case {
-    std::string tree, top, dir, exeName = GetACP() == 932 ? "\x83\x5C.exe" : "Velkor.exe";
+    std::string tree, top, dir, shortName, exeName = GetACP() == 932 ? "\x83\x5C.exe" : "Velkor.exe";
 
+    // The install folder with a forward slash after its drive.
+    std::string Slashed() const { return dir.substr(0, 2) + "/" + dir.substr(3); }
     // <x:N> stands for N letters x; in an outcome, every run of 100 or more is written that way.
     std::string Expand(const std::string& text) const
     {
-        std::string expanded = Replace(Replace(text, "<dir>", dir), "<exe>", exeName);
+        std::string expanded = Replace(Replace(Replace(Replace(text, "<dir>", dir), "<dir/>", Slashed()), "<short>", shortName), "<exe>", exeName);
         for (size_t at; (at = expanded.find("<x:")) != std::string::npos;)
             expanded.replace(at, expanded.find('>', at) + 1 - at, std::stoul(expanded.substr(at + 3)), 'x');
         return expanded;
     }
     std::string Tokens(const std::string& text) const
     {
-        std::string tokens = Replace(Replace(text, dir, "<dir>"), exeName, "<exe>");
+        std::string tokens = Replace(Replace(Replace(Replace(text, dir, "<dir>"), Slashed(), "<dir/>"), shortName, "<short>"), exeName, "<exe>");
         for (size_t at, end; (at = tokens.find(std::string(100, 'x'))) != std::string::npos;)
             end = std::min(tokens.find_first_not_of('x', at), tokens.size()), tokens.replace(at, end - at, "<x:" + std::to_string(end - at) + ">");
         return tokens;
@@ -184,7 +199,12 @@ struct Case {
         RemoveFolder();
         for (dir = top + "\\"; CreateDirectoryA(dir.c_str(), nullptr) && dir.size() < std::stoul(block.Key("dirlen", "0"));)
             dir += std::string(std::min<size_t>(std::stoul(block.Key("dirlen")) - dir.size() - 1, 100), 'x') + "\\";
-        std::istringstream names(block.Key("files") + " " + block.Key("exe") + (block.Key("exe").empty() ? "" : "/") + exeName);
+        // A folder of a name given in UTF-8, made by the wide call; the other calls reach it by its short name.
+        wchar_t shortPath[MAX_PATH] = L"";
+        std::wstring wide = Wide(dir) + Wide(block.Key("wide"), CP_UTF8);
+        bool made = block.keys.count("wide") && CreateDirectoryW(wide.c_str(), nullptr) && GetShortPathNameW(wide.c_str(), shortPath, MAX_PATH);
+        shortName = made ? std::string(wcsrchr(shortPath, L'\\') + 1, shortPath + wcslen(shortPath)) : "";
+        std::istringstream names(Expand(block.Key("files") + " " + block.Key("exe")) + (block.Key("exe").empty() ? "" : "/") + exeName);
         for (std::string name; names >> name;) {
             // Split at '/' only: a double-byte name may hold a backslash byte.
             for (size_t slash = name.find('/'); slash != std::string::npos; slash = name.find('/', slash + 1))
@@ -223,18 +243,23 @@ struct Case {
     // Runs the loader to its end; a dialog on the way is read and closed.
     std::string Launch(const Block& block, DWORD* code) const
     {
-        std::string exeDir = dir + Replace(block.Key("exe"), "/", "\\") + (block.Key("exe").empty() ? "" : "\\");
-        std::string line = Expand(block.Key("cmd", "\"" + exeDir + "<exe>\"")), cwd = Expand(block.Key("cwd", "<dir>"));
+        std::string exeDir = dir + Replace(Expand(block.Key("exe")), "/", "\\") + (block.Key("exe").empty() ? "" : "\\");
+        std::string line = Expand(block.Key("cmd")), cwd = Expand(block.Key("cwd", "<dir>"));
         std::vector<char> path(32768);
         GetEnvironmentVariableA("PATH", path.data(), path.size());
         SetEnvironmentVariableA("PATH", (Expand(block.Key("path")) + ";" + path.data()).c_str());
-        STARTUPINFOA startup = {};
+        STARTUPINFOW startup = {};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process = {};
+        // Started by its long path, as a double-click starts it, whatever the code page can spell;
+        // the command line quotes that path unless the block gives one.
+        wchar_t program[MAX_PATH] = L"";
+        GetLongPathNameW(Wide(exeDir + exeName).c_str(), program, MAX_PATH);
+        std::wstring wideLine = block.keys.count("cmd") ? Wide(line) : L"\"" + std::wstring(program) + L"\"";
         // Wine now and then fails a start with an internal error: that start alone is tried again.
         BOOL started = FALSE;
-        for (int tries = 0; !(started = CreateProcessA((exeDir + exeName).c_str(), &line[0], nullptr, nullptr, FALSE, 0,
-                                                      nullptr, cwd.c_str(), &startup, &process)) &&
+        for (int tries = 0; !(started = CreateProcessW(program, &wideLine[0], nullptr, nullptr, FALSE, 0,
+                                                      nullptr, Wide(cwd).c_str(), &startup, &process)) &&
                             GetLastError() == ERROR_INTERNAL_ERROR && tries < 5;
              ++tries)
             std::printf("%s: Wine refused to start the loader (ERROR_INTERNAL_ERROR); starting it again\n", block.name.c_str());
@@ -358,7 +383,9 @@ int main(int argc, char** argv)
         std::shuffle(blocks.begin(), blocks.end(), std::mt19937(std::strtoul(seed, nullptr, 10)));
     int passed = 0, failed = 0;
     for (const Block& block : blocks) {
-        if ((mode == "sweep" && !block.keys.count("sweep")) || (only != nullptr && *only != 0 && block.name != only))
+        // acp: the row runs under that ANSI code page only.
+        if ((mode == "sweep" && !block.keys.count("sweep")) || (only != nullptr && *only != 0 && block.name != only) ||
+            block.Key("acp", std::to_string(GetACP())) != std::to_string(GetACP()))
             continue;
         std::string actual;
         if (mode != "launch" && mode != "sweep" && argc <= 5) {
@@ -366,10 +393,10 @@ int main(int argc, char** argv)
         } else {
             scenario.Prepare(block, mode == "com" ? "on" : "off");
             DWORD code = 0;
-            actual = scenario.Tokens(mode == "launch" ? scenario.Launch(block, &code)
-                                     : mode == "sweep" ? scenario.Sweep(block)
-                                     : mode == "unit"  ? ReplayCases(scenario.Expand(block.expected))
-                                                       : scenario.InProcess(block, mode == "jni"));
+            actual = Escaped(scenario.Tokens(mode == "launch" ? scenario.Launch(block, &code)
+                                             : mode == "sweep" ? scenario.Sweep(block)
+                                             : mode == "unit"  ? ReplayCases(scenario.Expand(block.expected))
+                                                               : scenario.InProcess(block, mode == "jni")));
             scenario.RemoveFolder();
         }
         if (argc > 5) {
