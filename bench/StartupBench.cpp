@@ -4,7 +4,7 @@
 // The stand-ins signal a named event as main or Execute is entered and return at once. All
 // kinds of run are interleaved in one loop; medians and ratios are printed side by side.
 //
-//   velkor_bench RUNS VELKOR_EXE JAVAI_DLL COMVM_DLL BARE_EXE IMPORTS_EXE COM_EXE DIALOG_EXE
+//   velkor_bench RUNS VELKOR_EXE JAVAI_DLL COMVM_DLL BARE_EXE IMPORTS_EXE JNI_EXE COM_EXE DIALOG_EXE
 //
 // Paths may be Unix paths (seen through Wine's Z: drive) or Windows paths.
 #include <windows.h>
@@ -201,8 +201,9 @@ double Median(std::vector<double> values)
 
 int main(int argc, char** argv)
 {
-    if (argc != 9 || std::atoi(argv[1]) < 1) {
-        std::fprintf(stderr, "usage: velkor_bench RUNS VELKOR_EXE JAVAI_DLL COMVM_DLL BARE_EXE IMPORTS_EXE COM_EXE DIALOG_EXE\n");
+    if (argc != 10 || std::atoi(argv[1]) < 1) {
+        std::fprintf(stderr, "usage: velkor_bench RUNS VELKOR_EXE JAVAI_DLL COMVM_DLL BARE_EXE IMPORTS_EXE JNI_EXE COM_EXE "
+                             "DIALOG_EXE\n");
         return 2;
     }
     int runs = std::atoi(argv[1]);
@@ -220,6 +221,7 @@ int main(int argc, char** argv)
     PlaceJar(broken, "Velkor.jar");
     std::string runtime = MakeFolder("runtime");
     std::string runtimeLib = CopyInto(runtime, WindowsPath(argv[3]), "javai.dll");
+    SetEnvironmentVariableA("VELKOR_BENCH_RUNTIME_LIB", runtimeLib.c_str());  // for the JNI yardstick
     // The VM, registered for the whole run; the JNI runtime only for the JNI runs.
     SetString(HKEY_CLASSES_ROOT, kVmServerKey, nullptr, WindowsPath(argv[4]));
     SetString(HKEY_CLASSES_ROOT, kVmServerKey, "ThreadingModel", "Both");
@@ -229,16 +231,18 @@ int main(int argc, char** argv)
         std::string exe;
         Mark mark;
         int yardstick;  // row whose median this row's is divided by
+        bool registered;  // the JNI runtime registered for its runs
         std::vector<double> times;
     };
     std::vector<Kind> kinds = {
-        {"bare GUI program: exit", CopyInto(app, WindowsPath(argv[5])), Mark::Exit, 0, {}},
-        {"bare + Velkor.exe's imports: WinMain", CopyInto(app, WindowsPath(argv[6])), Mark::MainEntered, 0, {}},
-        {"Velkor.exe, JNI path: main entered", appExe, Mark::MainEntered, 1, {}},
-        {"bare COM activation: Execute entered", CopyInto(app, WindowsPath(argv[7])), Mark::MainEntered, 1, {}},
-        {"Velkor.exe, COM path: Execute entered", appExe, Mark::MainEntered, 3, {}},
-        {"bare dialog: dialog shown", CopyInto(app, WindowsPath(argv[8])), Mark::DialogShown, 1, {}},
-        {"Velkor.exe, failure: dialog shown", brokenExe, Mark::DialogShown, 5, {}},
+        {"bare GUI program: exit", CopyInto(app, WindowsPath(argv[5])), Mark::Exit, 0, false, {}},
+        {"bare + Velkor.exe's imports: WinMain", CopyInto(app, WindowsPath(argv[6])), Mark::MainEntered, 0, false, {}},
+        {"bare JNI runtime: VM created", CopyInto(app, WindowsPath(argv[7])), Mark::MainEntered, 1, false, {}},
+        {"Velkor.exe, JNI path: main entered", appExe, Mark::MainEntered, 2, true, {}},
+        {"bare COM activation: Execute entered", CopyInto(app, WindowsPath(argv[8])), Mark::MainEntered, 1, false, {}},
+        {"Velkor.exe, COM path: Execute entered", appExe, Mark::MainEntered, 4, false, {}},
+        {"bare dialog: dialog shown", CopyInto(app, WindowsPath(argv[9])), Mark::DialogShown, 1, false, {}},
+        {"Velkor.exe, failure: dialog shown", brokenExe, Mark::DialogShown, 6, false, {}},
     };
     // Each round runs the kinds in a fresh random order, so that no kind always follows the
     // same other kind.
@@ -250,11 +254,10 @@ int main(int argc, char** argv)
         std::shuffle(order.begin(), order.end(), random);
         for (size_t k : order) {
             Kind& kind = kinds[k];
-            bool jni = &kind == &kinds[2];
-            if (jni)
+            if (kind.registered)
                 RegisterRuntime(runtime, runtimeLib);
             kind.times.push_back(TimeRun(kind.exe, kind.mark));
-            if (jni)
+            if (kind.registered)
                 Unregister(HKEY_LOCAL_MACHINE, std::string(kRuntimeKey) + "\\1.1");
         }
     }

@@ -47,7 +47,12 @@ size_t CutAtCharacterBoundary(char* text, size_t length, UINT codePage)
 
 size_t FormatBoundedV(char* buffer, size_t size, UINT codePage, const char* format, va_list args)
 {
-    int written = std::vsnprintf(buffer, size, format, args);
+    // The C runtime's own formatter (msvcrt.dll), not the C library's vsnprintf, which in C++
+    // is mingw's and brings its own printf and floating-point code into the executable. The
+    // catalogue's conversions (%s, %lx, %u with a width and zero padding) write the same bytes
+    // in both. Unlike vsnprintf, _vsnprintf leaves a text that fills the buffer or overflows it
+    // unterminated, with the first size bytes in the buffer, and returns size or -1.
+    int written = _vsnprintf(buffer, size, format, args);
     if (written >= 0 && static_cast<size_t>(written) < size)
         return static_cast<size_t>(written);
     // Cut: keep what fits, whole characters only.

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake make
-  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
+  g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 mingw-w64-tools
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine wine32:i386 wine64
   xvfb x11-utils imagemagick fonts-wine
