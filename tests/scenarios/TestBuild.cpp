@@ -15,7 +15,7 @@
 
 extern "C" {
 void* __real_malloc(size_t);
-void MEMBER __real__ZN7CStringD1Ev(CString*);
+void MEMBER __real__ZN10CLaunchLogD1Ev(CLaunchLog*);
 void MEMBER __real__ZN10CLoaderAppD1Ev(void*);
 }
 
@@ -55,11 +55,10 @@ int __wrap__Z10AfxWinMainP11HINSTANCE__S0_Pci(HINSTANCE instance, HINSTANCE prev
 }
 void* __wrap_malloc(size_t size) { return FailsNow() ? nullptr : __real_malloc(size); }
 
-void MEMBER __wrap__ZN7CStringD1Ev(CString* text)
+void MEMBER __wrap__ZN10CLaunchLogD1Ev(CLaunchLog* text)
 {
-    if (text == &LaunchLog)
-        Note("launch log destroyed\n");
-    __real__ZN7CStringD1Ev(text);
+    Note("launch log destroyed\n");
+    __real__ZN10CLaunchLogD1Ev(text);
 }
 void MEMBER __wrap__ZN10CLoaderAppD1Ev(void* app)
 {
