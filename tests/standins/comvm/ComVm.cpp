@@ -2,7 +2,8 @@
 // from the VM's published identifiers, slot order and records. Each call is transcribed;
 // VELKOR_STANDIN picks the behaviour (HR in hexadecimal): create=HR, noexecute2, setprops=HR,
 // execute=HR and execute2=HR (the first and a second call's result), errorinfo=text|empty|null|fail,
-// slow=MS (decimal), keepprops (the VM keeps the properties and reads them again at its end).
+// slow=MS (decimal), keepprops (the VM keeps the properties and reads them again at its end),
+// crash (Execute faults on the worker thread).
 #include <objbase.h>
 #include <oaidl.h>
 
@@ -143,6 +144,8 @@ public:
                    std::to_string(info->flags) + " class=" + Ansi(info->className) + "\n  classpath=" +
                    Ansi(info->classPath) + "\n  args=" + args + " count=" + std::to_string(info->argCount));
         Sleep(static_cast<DWORD>(StandInNumber("slow", 0, 10)));
+        if (StandInAsked("crash"))
+            *static_cast<volatile int*>(nullptr) = 1;
         if (StandInEnv("VELKOR_STANDIN").find("errorinfo=") != std::string::npos)
             *error = new ErrorInfo;
         return static_cast<HRESULT>(calls++ == 0 ? StandInNumber("execute", 0, 16) : StandInNumber("execute2", 0, 16));
