@@ -1,14 +1,20 @@
 // A crash on the launching thread during the launch still ends in the failure dialog.
 #pragma once
 
-// While it lives, an exception that no handler takes on the thread that created it appends
-// "Caught an unhandled exception" to the launch log, shows the failure dialog and ends the
-// process with the exception's code. Other threads keep the filter that was there before,
-// which is installed again when the object is destroyed.
+// While it lives, an exception that no handler takes on the thread that created it, and that
+// the filter which was there before leaves alone too, ends in the failure dialog: the launch log
+// followed by "Caught an unhandled exception". The dialog runs on a thread of its own, made
+// ready here and parked until then, never on the crashed stack; after the user closes it the
+// process is terminated with the exception's code. Faults of other threads go to the filter
+// that was there before, which is installed again when the object is destroyed; while the
+// report is up they wait. The report's thread stays parked for the rest of the process.
 class CrashReportScope {
 public:
-    CrashReportScope();
+    CrashReportScope() noexcept;
     ~CrashReportScope();
     CrashReportScope(const CrashReportScope&) = delete;
     CrashReportScope& operator=(const CrashReportScope&) = delete;
+
+private:
+    void* m_overflowNote;
 };

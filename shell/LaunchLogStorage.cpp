@@ -2,4 +2,4 @@
 // defines it there, after its application object). Linked through velkor_launch_log only.
 #include "LaunchLog.h"
 
-CString LaunchLog;
+CLaunchLog LaunchLog;

@@ -4,4 +4,4 @@
 #include "LoaderApp.h"
 
 CLoaderApp theApp;
-CString LaunchLog;
+CLaunchLog LaunchLog;

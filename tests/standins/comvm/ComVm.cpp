@@ -3,7 +3,7 @@
 // VELKOR_STANDIN picks the behaviour (HR in hexadecimal): create=HR, noexecute2, setprops=HR,
 // execute=HR and execute2=HR (the first and a second call's result), errorinfo=text|empty|null|fail,
 // hold (Execute waits for the event named by VELKOR_HOLD_EVENT), keepprops (the VM keeps the
-// properties and reads them again at its end).
+// properties and reads them again at its end), crash (Execute faults on the worker thread).
 #include <objbase.h>
 #include <oaidl.h>
 
@@ -145,6 +145,8 @@ public:
                    Ansi(info->classPath) + "\n  args=" + args + " count=" + std::to_string(info->argCount));
         if (StandInAsked("hold"))
             WaitForSingleObject(OpenEventA(SYNCHRONIZE, FALSE, StandInEnv("VELKOR_HOLD_EVENT").c_str()), INFINITE);
+        if (StandInAsked("crash"))
+            *static_cast<volatile int*>(nullptr) = 1;
         if (StandInEnv("VELKOR_STANDIN").find("errorinfo=") != std::string::npos)
             *error = new ErrorInfo;
         return static_cast<HRESULT>(calls++ == 0 ? StandInNumber("execute", 0, 16) : StandInNumber("execute2", 0, 16));

@@ -1,11 +1,17 @@
 // A JDK 1.1 runtime library (javai.dll) for the tests. Each call it receives is transcribed;
 // VELKOR_STANDIN picks failures: create=N (JNI_CreateJavaVM's result), no-class, no-method,
 // no-string-class, no-array, throw (main throws), crash-create, crash-main, load-dep (main
-// loads velkordep.dll by its bare name). The loader's vector gives main no arguments, so the
-// string operations are left out.
+// loads velkordep.dll by its bare name), overflow (main overflows the stack), probe (main
+// recovers from a fault through a C signal handler); before crash-main: crash-window (a message
+// queued for a faulty window of the runtime's), quit (WM_QUIT to the main thread, before and
+// while the loader's dialog is shown), crash-thread (another thread faults while it is shown),
+// hold-heap (another thread holds the C runtime's heap); detach (the detach at process end is told).
+// The loader's vector gives main no arguments, so the string operations are left out.
 #define _JNI_IMPLEMENTATION_
 #include <jni.h>
 
+#include <csetjmp>
+#include <csignal>
 #include <cstdarg>
 #include <cstdio>
 
@@ -44,6 +50,47 @@ bool pending = false;
 
 void Crash() { *static_cast<volatile int*>(nullptr) = 1; }
 
+void Overflow(volatile char* below)
+{
+    volatile char frame[512] = {*below};
+    if (frame[0] == below[0])
+        Overflow(frame);
+}
+
+LRESULT CALLBACK FaultyWindow(HWND window, UINT message, WPARAM w, LPARAM l)
+{
+    return message == WM_USER ? (Crash(), 0) : DefWindowProcA(window, message, w, l);
+}
+
+DWORD mainThread;
+
+// On a thread of its own: once the loader's dialog is on the screen, posts WM_QUIT to the main
+// thread (given a thread) or faults.
+DWORD WINAPI WhenDialogShown(LPVOID thread)
+{
+    for (HWND dialog = nullptr; dialog == nullptr || !IsWindowVisible(dialog); Sleep(1))
+        dialog = FindWindowA(nullptr, "Could Not Start Velkor");
+    return thread != nullptr ? PostThreadMessageA(mainThread, WM_QUIT, 0, 0) : (__builtin_trap(), 0);
+}
+
+DWORD WINAPI HoldHeap(LPVOID held)
+{
+    HeapLock(reinterpret_cast<HANDLE>(_get_heap_handle()));
+    SetEvent(held);
+    Sleep(INFINITE);
+    return 0;
+}
+
+jmp_buf probe;
+
+void Probe()
+{
+    signal(SIGSEGV, [](int) { longjmp(probe, 1); });
+    if (setjmp(probe) == 0)
+        Crash();
+    Transcribe("probe fault recovered");
+}
+
 // The object, or null with an exception pending when the test asks for that failure.
 template <typename T>
 T* Unless(const char* failure, T* object)
@@ -78,7 +125,26 @@ void JNICALL CallStaticVoidMethod(JNIEnv*, jclass c, jmethodID method, ...)
     bool ours = c == &mainClass && method == reinterpret_cast<jmethodID>(&mainMethod) && va_arg(rest, jobjectArray) == &array;
     va_end(rest);
     Transcribe(ours ? "main" : "main (other class, method or arguments)");
-    if (StandInAsked("crash-main"))
+    if (StandInAsked("crash-window")) {
+        HWND window = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FaultyWindow));
+        PostMessageA(window, WM_USER, 0, 0);
+    }
+    mainThread = GetCurrentThreadId();
+    if (StandInAsked("quit") && PostThreadMessageA(mainThread, WM_QUIT, 0, 0))
+        CloseHandle(CreateThread(nullptr, 0, WhenDialogShown, &mainThread, 0, nullptr));
+    if (StandInAsked("crash-thread"))
+        CloseHandle(CreateThread(nullptr, 0, WhenDialogShown, nullptr, 0, nullptr));
+    if (StandInAsked("overflow"))
+        Overflow(reinterpret_cast<volatile char*>(&mainThread));
+    if (StandInAsked("probe"))
+        Probe();
+    // Decided before the heap is held: the stand-in's own helpers allocate.
+    bool crash = StandInAsked("crash-main");
+    HANDLE held = StandInAsked("hold-heap") ? CreateEventA(nullptr, TRUE, FALSE, nullptr) : nullptr;
+    if (held != nullptr && CloseHandle(CreateThread(nullptr, 0, HoldHeap, held, 0, nullptr)))
+        WaitForSingleObject(held, INFINITE);
+    if (crash)
         Crash();
     if (StandInAsked("load-dep"))
         Transcribe(LoadLibraryA("velkordep.dll") ? "velkordep.dll loaded" : "velkordep.dll not loaded, error " + std::to_string(GetLastError()));
@@ -156,10 +222,10 @@ extern "C" int VelkorDep();
 int (*keepDep)() = VelkorDep;
 #endif
 
-// Unloaded by FreeLibrary, not at process end: the loader released the library.
+// Unloaded by FreeLibrary, not at process end: the loader released the library (the end is told on request).
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID atExit)
 {
-    if (reason == DLL_PROCESS_DETACH && atExit == nullptr)
-        Transcribe("FreeLibrary");
+    if (reason == DLL_PROCESS_DETACH && (atExit == nullptr || StandInAsked("detach")))
+        Transcribe(atExit == nullptr ? "FreeLibrary" : "detached at process end");
     return TRUE;
 }
