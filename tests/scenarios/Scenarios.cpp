@@ -88,14 +88,11 @@ std::wstring Wide(const std::string& text, UINT codePage = CP_ACP)
     return wide;
 }
 
-std::string ReadWhole(const std::string& path)
+// A file's bytes, with each CR written as cr.
+std::string ReadWhole(const std::string& path, const char* cr = "[CR]")
 {
-    std::string text(1 << 16, '\0');
-    DWORD read = 0;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    ReadFile(file, &text[0], static_cast<DWORD>(text.size()), &read, nullptr);
-    CloseHandle(file);
-    return Replace(text.substr(0, read), "\r", "[CR]");
+    std::ifstream file(path, std::ios::binary);
+    return Replace(std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()), "\r", cr);
 }
 
 // Bytes outside ASCII written \xNN.
@@ -114,24 +111,14 @@ std::string Render(const std::string& log)
     return escaped.empty() || escaped.back() == '\n' ? escaped : escaped + " [no line end]\n";
 }
 
-BOOL CALLBACK MatchDialog(HWND window, LPARAM param)
-{
-    auto* search = reinterpret_cast<std::pair<DWORD, HWND>*>(param);
-    char title[64] = "";
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    GetWindowTextA(window, title, sizeof title);
-    if (IsWindowVisible(window) && std::string(title) == "Could Not Start Velkor" && (search->first == 0 || owner == search->first))
-        search->second = window;
-    return search->second == nullptr;
-}
-
 // The loader's failure dialog: a visible window of that caption (of the process, 0: of any).
 HWND FindDialog(DWORD processId)
 {
-    std::pair<DWORD, HWND> search(processId, nullptr);
-    EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
-    return search.second;
+    DWORD owner = 0;
+    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, nullptr, "Could Not Start Velkor")) != nullptr;)
+        if (GetWindowThreadProcessId(window, &owner) && IsWindowVisible(window) && (processId == 0 || owner == processId))
+            return window;
+    return nullptr;
 }
 
 // Reads the log box (control 1000) and asks the dialog to close by OK, Escape or the close box.
@@ -360,8 +347,7 @@ std::string InChild(const std::string& mode, const std::string& tree, const std:
     GetExitCodeProcess(process.hProcess, &code);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    std::ifstream file(out, std::ios::binary);
-    std::string outcome((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::string outcome = ReadWhole(out, "\r");
     return code == 0 ? outcome : outcome + "ended with " + std::to_string(code) + "\n";
 }
 

@@ -192,16 +192,6 @@ std::string RunBitmap(const std::string& id)
     return Line(Format("%ux%u, %u bits, compression %u", Long(info + 4), Long(info + 8), Word(info + 14), Long(info + 16)));
 }
 
-std::string RunIcons(const std::string& id)
-{
-    DWORD size = 0;
-    const BYTE* group = Find(RT_GROUP_ICON, std::stoul(id), &size);
-    std::string out;
-    for (unsigned i = 0; group != nullptr && i < Word(group + 4); ++i)
-        out += Line(Format("%ux%u, %u colours", group[6 + 14 * i], group[7 + 14 * i], group[8 + 14 * i]));
-    return out;
-}
-
 // Input: the names of the string values, read in the translation that the block declares.
 std::string RunVersionInfo(const std::string& names)
 {
@@ -232,7 +222,7 @@ std::string ReplayCases(const std::string& cases)
 {
     using Runner = std::string (*)(const std::string&);
     const std::pair<std::string, Runner> kinds[] = {{"options", RunOptions}, {"size", RunSize}, {"version", RunVersion},
-        {"archive", RunArchive}, {"dialog", RunDialog}, {"bitmap", RunBitmap}, {"icons", RunIcons}, {"versioninfo", RunVersionInfo}};
+        {"archive", RunArchive}, {"dialog", RunDialog}, {"bitmap", RunBitmap}, {"versioninfo", RunVersionInfo}};
     std::istringstream lines(cases);
     std::string replayed;
     for (std::string line; std::getline(lines, line);) {
