@@ -17,6 +17,7 @@
 #include <windows.h>
 #include <objbase.h>
 #include <shellapi.h>
+#include <process.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -335,18 +336,10 @@ std::string InChild(const std::string& mode, const std::string& tree, const std:
     char self[MAX_PATH], temp[MAX_PATH];
     GetModuleFileNameA(nullptr, self, sizeof self);
     GetTempPathA(sizeof temp, temp);
-    std::string out = temp + std::string("velkor-row.txt"), line = "scenarios " + mode + " \"" + tree + "\" \"" + table + "\" " + block.name + " \"" + out + "\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
+    std::string out = temp + std::string("velkor-row.txt"), quote = "\"";
     DeleteFileA(out.c_str());
-    if (!CreateProcessA(self, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return "could not start: error " + std::to_string(GetLastError()) + "\n";
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    intptr_t code = _spawnl(_P_WAIT, self, "scenarios", mode.c_str(), (quote + tree + quote).c_str(), (quote + table + quote).c_str(),
+                            block.name.c_str(), (quote + out + quote).c_str(), nullptr);
     std::string outcome = ReadWhole(out, "\r");
     return code == 0 ? outcome : outcome + "ended with " + std::to_string(code) + "\n";
 }

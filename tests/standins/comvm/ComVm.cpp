@@ -53,15 +53,20 @@ std::string Ansi(const wchar_t* text)
 DWORD creatorThread;
 const char* Thread() { return GetCurrentThreadId() == creatorThread ? "creator" : "other"; }
 
+// "key=value" of a property, whose texts it frees.
+std::string Taken(Property& p)
+{
+    std::string text = Ansi(p.key) + "=" + Ansi(p.value);
+    CoTaskMemFree(p.key);
+    CoTaskMemFree(p.value);
+    return text;
+}
+
 void ReadProperties(EnumProperty* properties)
 {
     // One at a time, without a count: COM allows that for a single element.
-    Property p = {};
-    while (properties->Next(1, &p, nullptr) == S_OK) {
-        Transcribe("  property " + Ansi(p.key) + "=" + Ansi(p.value));
-        CoTaskMemFree(p.key);
-        CoTaskMemFree(p.value);
-    }
+    for (Property p = {}; properties->Next(1, &p, nullptr) == S_OK;)
+        Transcribe("  property " + Taken(p));
 }
 
 struct Unknown {
@@ -126,11 +131,7 @@ public:
         }
         return left;
     }
-    virtual HRESULT STDMETHODCALLTYPE NeverCalled(LPOLESTR*)
-    {
-        Transcribe("the unused slot was called");
-        return E_NOTIMPL;
-    }
+    virtual HRESULT STDMETHODCALLTYPE NeverCalled(LPOLESTR*) { return Transcribe("the unused slot was called"), E_NOTIMPL; }
     virtual HRESULT STDMETHODCALLTYPE Execute(ExecuteInfo* info, IErrorInfo** error)
     {
         SignalMainEntered();
@@ -166,11 +167,8 @@ public:
         HRESULT skipped = properties->Skip(1), next = properties->Next(4, batch, &fetched), cloned = properties->Clone(&clone);
         std::snprintf(results, sizeof results, "  Skip(1) %lx, Next(4) %lx, Clone %lx, fetched:", skipped, next, cloned);
         std::string line = results;
-        for (ULONG i = 0; i < fetched; ++i) {
-            line += " " + Ansi(batch[i].key) + "=" + Ansi(batch[i].value);
-            CoTaskMemFree(batch[i].key);
-            CoTaskMemFree(batch[i].value);
-        }
+        for (ULONG i = 0; i < fetched; ++i)
+            line += " " + Taken(batch[i]);
         Transcribe(line);
         if (StandInAsked("keepprops") && (kept = properties) != nullptr)
             kept->AddRef();

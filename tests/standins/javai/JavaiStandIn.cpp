@@ -165,11 +165,7 @@ void JNICALL FatalError(JNIEnv*, const char* message)
     ExitProcess(70);
 }
 
-jint JNICALL DestroyJavaVM(JavaVM*)
-{
-    Transcribe("DestroyJavaVM");
-    return 0;
-}
+jint JNICALL DestroyJavaVM(JavaVM*) { return Transcribe("DestroyJavaVM"), 0; }
 
 // Only the slots that the loader calls; in declaration order.
 JNINativeInterface_ functions = {.FindClass = FindClass, .ExceptionOccurred = ExceptionOccurred,
