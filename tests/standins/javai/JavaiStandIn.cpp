@@ -153,17 +153,8 @@ void JNICALL CallStaticVoidMethod(JNIEnv*, jclass c, jmethodID method, ...)
 
 jthrowable JNICALL ExceptionOccurred(JNIEnv*) { return pending ? &thrown : nullptr; }
 
-void JNICALL ExceptionDescribe(JNIEnv*)
-{
-    Transcribe(pending ? "ExceptionDescribe" : "ExceptionDescribe with nothing pending");
-    pending = false;
-}
-
-void JNICALL FatalError(JNIEnv*, const char* message)
-{
-    Transcribe(std::string("FatalError ") + message);
-    ExitProcess(70);
-}
+void JNICALL ExceptionDescribe(JNIEnv*) { Transcribe(pending ? "ExceptionDescribe" : "ExceptionDescribe with nothing pending"), pending = false; }
+void JNICALL FatalError(JNIEnv*, const char* message) { Transcribe(std::string("FatalError ") + message), ExitProcess(70); }
 
 jint JNICALL DestroyJavaVM(JavaVM*) { return Transcribe("DestroyJavaVM"), 0; }
 
