@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
@@ -12,6 +13,8 @@
 
 #include "LaunchLog.h"
 #include "LoaderOptions.h"
+#include "Messages.h"
+#include "PathText.h"
 #include "RuntimeDiscovery.h"
 #include "SupportArchive.h"
 
@@ -103,18 +106,32 @@ std::string RunVersion(const std::string& input)
     return Line(std::to_string(result) + " " + Quote(major) + " " + Quote(minor) + " " + Quote(micro));
 }
 
-// Input: executable directory|java home|paths to create ("-": none; a trailing '\' makes a folder).
+// Input: executable directory|java home ("-": none).
 std::string RunArchive(const std::string& input)
 {
     std::vector<std::string> parts = Split(input, '|');
-    for (const std::string& path : Split(parts[2], ',')) {
-        for (size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
-            CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
-        if (path != "-" && path.back() != '\\')
-            CloseHandle(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    }
     const char* found = FindSupportArchive(parts[1] == "-" ? nullptr : parts[1].c_str(), parts[0] == "-" ? nullptr : parts[0].c_str());
     return Line(found != nullptr ? "found " + Quote(found) : "not found");
+}
+
+// Input: size|first|second, where '~' stands for 0x81, a lead byte of code page 932. The path
+// composed of both, the directory of first, and first formatted in code page 932, each into a
+// buffer of that size that a guard byte follows.
+std::string RunBounded(const std::string& input)
+{
+    std::vector<std::string> parts = Split(input + "||", '|');
+    for (std::string& part : parts)
+        std::replace(part.begin(), part.end(), '~', '\x81');
+    size_t size = std::stoul(parts[0]);
+    std::string out;
+    for (const char* kind : {"compose", "directory", "format"}) {
+        std::string buffer(size + 1, '#');
+        size_t result = kind[0] == 'c' ? ComposePath(&buffer[0], size, parts[1].c_str(), parts[2].c_str())
+                        : kind[0] == 'd' ? DirectoryOfPath(parts[1].c_str(), &buffer[0], size)
+                                         : FormatBounded(&buffer[0], size, 932, "%s", parts[1].c_str());
+        out += Line(kind + (" " + std::to_string(result)) + " " + Quote(buffer.c_str()) + (buffer[size] == '#' ? "" : ", written past the end"));
+    }
+    return out;
 }
 
 // A resource of the executable in English (United States).
@@ -174,7 +191,8 @@ std::string RunDialog(const std::string& id)
     return out;
 }
 
-// Input: the names of the string values, read in the translation that the block declares.
+// Input: the names of the string values, read in the translation that the block declares (the
+// fixed part's file version shows in the banner).
 std::string RunVersionInfo(const std::string& names)
 {
     char path[MAX_PATH];
@@ -186,13 +204,8 @@ std::string RunVersionInfo(const std::string& names)
         UINT length = 0;
         return VerQueryValueA(&info[0], what.c_str(), &value, &length) ? value : nullptr;
     };
-    auto* fixed = static_cast<VS_FIXEDFILEINFO*>(query("\\"));
     auto* translation = static_cast<WORD*>(query("\\VarFileInfo\\Translation"));
-    std::string block = Format("\\StringFileInfo\\%04x%04X\\", translation[0], translation[1]);
-    std::string out = Line(Format("file %u.%u.%u.%u, ", HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
-                                  HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS)) +
-                           Format("product %u.%u.%u.%u, block ", HIWORD(fixed->dwProductVersionMS), LOWORD(fixed->dwProductVersionMS),
-                                  HIWORD(fixed->dwProductVersionLS), LOWORD(fixed->dwProductVersionLS)) + block);
+    std::string block = Format("\\StringFileInfo\\%04x%04X\\", translation[0], translation[1]), out = Line("block " + block);
     for (const std::string& name : Split(names, ' '))
         out += Line(name + " " + (query(block + name) ? Quote(static_cast<char*>(query(block + name))) : "absent"));
     return out;
@@ -204,7 +217,7 @@ std::string ReplayCases(const std::string& cases)
 {
     using Runner = std::string (*)(const std::string&);
     const std::pair<std::string, Runner> kinds[] = {{"options", RunOptions}, {"size", RunSize}, {"version", RunVersion},
-        {"archive", RunArchive}, {"dialog", RunDialog}, {"versioninfo", RunVersionInfo}};
+        {"archive", RunArchive}, {"bounded", RunBounded}, {"dialog", RunDialog}, {"versioninfo", RunVersionInfo}};
     std::istringstream lines(cases);
     std::string replayed;
     for (std::string line; std::getline(lines, line);) {
