@@ -30,7 +30,7 @@ bool ReadVersion(HMODULE library, DWORD* versionMS, DWORD* versionLS)
 
     char path[MAX_PATH];
     DWORD pathLength = ExecutablePath(path, sizeof path);
-    if (pathLength == 0 || pathLength >= sizeof path)
+    if (pathLength == 0)
         return false;
 
     DWORD handle = 0;

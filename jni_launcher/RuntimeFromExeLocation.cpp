@@ -20,9 +20,8 @@ int RuntimeFromExeLocation(JavaRuntimeInfo* info)
     char path[kPathBufferSize];
     DWORD length = ExecutablePath(path, sizeof path);
     // 0: no path, or none that fits the buffer.
-    if (length == 0 || length >= sizeof path)
+    if (length == 0)
         return -1;
-    path[length] = 0;
     // Step over double-byte characters whole, so that a trail byte is never taken for '\'.
     char* last = nullptr;
     char* previous = nullptr;

