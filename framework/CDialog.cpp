@@ -65,6 +65,19 @@ void CDialog::CenterWindow()
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    // No exception may leave a window procedure: user32's frames lie between this and any
+    // handler, and on 32-bit Windows the unwinder cannot cross them (the process would end in
+    // std::terminate). A handler that throws ends the dialog; DoModal then returns -1.
+    try {
+        return Dispatch(window, message, wParam, lParam);
+    } catch (...) {
+        EndDialog(window, -1);
+        return TRUE;
+    }
+}
+
+INT_PTR CDialog::Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
     if (message == WM_INITDIALOG) {
         CDialog* dialog = reinterpret_cast<CDialog*>(lParam);
         SetWindowLongPtrA(window, DWLP_USER, lParam);

@@ -31,6 +31,7 @@ protected:
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static INT_PTR Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void CenterWindow();
 
     UINT m_templateId;

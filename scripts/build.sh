@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # build.sh [TARGET...]: builds the shipped 32-bit Velkor.exe into build/i686 and the test tree
-# into build/test-ARCH (only the targets named, when any are). Prints the test tree's folder on
-# its last line.
+# into build/test-ARCH, ARCH that of the tests' lane (only the targets named, when any are).
+# Prints the test tree's folder on its last line.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
@@ -12,7 +12,8 @@ display=${VELKOR_XVFB_DISPLAY:-87}
 cmake -S "$root" -B "$out/i686" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686-mingw.cmake" >/dev/null
 cmake --build "$out/i686" -j "$jobs" >/dev/null
 
-arch=$(bash "$root/scripts/test-arch.sh")
+lane=$(bash "$root/scripts/test-arch.sh")
+arch=${lane%-emulated}
 tree="$out/test-$arch"
 cmake -S "$root" -B "$tree" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch-mingw.cmake" \
   -DVELKOR_BUILD_TESTS=ON -DVELKOR_SHIPPED_EXE="$out/i686/Velkor.exe" -DVELKOR_XVFB_DISPLAY="$display" >/dev/null

@@ -4,9 +4,15 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/install-deps.sh"
+lane=$(bash "$root/scripts/test-arch.sh")
 tree=$(bash "$root/scripts/build.sh" | tail -n 1)
 # The shipped executable is the same bytes when built again from another folder.
 bash "$root/scripts/check-reproducible.sh" "$(dirname "$tree")/i686/Velkor.exe"
-echo "Testing in $tree"
 # A failed test fails the run: nothing is run again.
+case $lane in
+  i686) echo "Testing the i686 build, natively, in $tree" ;;
+  i686-emulated) echo "Testing the i686 build, emulated (qemu-i386 in a private binfmt_misc instance), in $tree" ;;
+  *) echo "Testing the $lane build in $tree: THE SHIPPED i686 BUILD GOES UNTESTED" ;;
+esac
+[ "$lane" = i686-emulated ] && exec bash "$root/scripts/i686-lane.sh" ctest --test-dir "$tree" --output-on-failure "$@"
 ctest --test-dir "$tree" --output-on-failure "$@"

@@ -2,8 +2,10 @@
 // from the VM's published identifiers, slot order and records. Each call is transcribed;
 // VELKOR_STANDIN picks the behaviour (HR in hexadecimal): create=HR, noexecute2, setprops=HR,
 // execute=HR and execute2=HR (the first and a second call's result), errorinfo=text|empty|null|fail,
-// hold (Execute waits for the event named by VELKOR_HOLD_EVENT), keepprops (the VM keeps the
-// properties and reads them again at its end), crash (Execute faults on the worker thread).
+// hold (Execute waits for the event named by VELKOR_HOLD_EVENT, 3 s at most), keepprops (the VM
+// keeps the properties and reads them again at its end), crash (Execute faults on the worker
+// thread), window (Execute posts to a window that CreateInstance made on the creator thread and
+// waits 5 s at most for its dispatch).
 #include <objbase.h>
 #include <oaidl.h>
 
@@ -51,6 +53,13 @@ std::string Ansi(const wchar_t* text)
 }
 
 DWORD creatorThread;
+HWND window;
+HANDLE dispatched = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+
+LRESULT CALLBACK Dispatched(HWND to, UINT message, WPARAM w, LPARAM l)
+{
+    return message == WM_USER ? SetEvent(dispatched) : DefWindowProcA(to, message, w, l);
+}
 const char* Thread() { return GetCurrentThreadId() == creatorThread ? "creator" : "other"; }
 
 // "key=value" of a property, whose texts it frees.
@@ -145,7 +154,9 @@ public:
                    std::to_string(info->flags) + " class=" + Ansi(info->className) + "\n  classpath=" +
                    Ansi(info->classPath) + "\n  args=" + args + " count=" + std::to_string(info->argCount));
         if (StandInAsked("hold"))
-            WaitForSingleObject(OpenEventA(SYNCHRONIZE, FALSE, StandInEnv("VELKOR_HOLD_EVENT").c_str()), INFINITE);
+            WaitForSingleObject(OpenEventA(SYNCHRONIZE, FALSE, StandInEnv("VELKOR_HOLD_EVENT").c_str()), 3000);
+        if (window != nullptr && PostMessageA(window, WM_USER, 0, 0))
+            Transcribe(WaitForSingleObject(dispatched, 5000) == WAIT_OBJECT_0 ? "window message dispatched" : "window message not dispatched");
         if (StandInAsked("crash"))
             *static_cast<volatile int*>(nullptr) = 1;
         if (StandInEnv("VELKOR_STANDIN").find("errorinfo=") != std::string::npos)
@@ -203,6 +214,10 @@ public:
         HRESULT result = static_cast<HRESULT>(StandInNumber("create", 0, 16));
         if (result < 0)
             return result;
+        if (StandInAsked("window")) {
+            window = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+            SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Dispatched));
+        }
         Vm* vm = new Vm;
         result = vm->QueryInterface(iid, out);
         vm->Release();

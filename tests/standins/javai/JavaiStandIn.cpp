@@ -1,8 +1,10 @@
 // A JDK 1.1 runtime library (javai.dll) for the tests. Each call it receives is transcribed;
 // VELKOR_STANDIN picks failures: create=N (JNI_CreateJavaVM's result), no-class, no-method,
 // no-string-class, no-array, throw (main throws), crash-create, crash-main, load-dep (main
-// loads velkordep.dll by its bare name), overflow (main overflows the stack), probe (main
-// recovers from a fault through a C signal handler); before crash-main: crash-window (a message
+// loads velkordep.dll by its bare name), overflow (main overflows the stack in frames of 512
+// bytes; overflow=4096: of 4 KB, probed page by page), probe (main recovers from a fault through
+// a C signal handler), fpu (main tells the x87 control word it was entered with), rw-code (main
+// runs code from a read-write page, as a compiler of that era does); before crash-main: crash-window (a message
 // queued for a faulty window of the runtime's), quit (WM_QUIT to the main thread, before and
 // while the loader's dialog is shown), crash-thread (another thread faults while it is shown),
 // hold-heap (another thread holds the C runtime's heap); detach (the detach at process end is told).
@@ -14,6 +16,7 @@
 #include <csignal>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 
 #include "../Transcript.h"
 
@@ -50,11 +53,21 @@ bool pending = false;
 
 void Crash() { *static_cast<volatile int*>(nullptr) = 1; }
 
+template <size_t Frame>
 void Overflow(volatile char* below)
 {
-    volatile char frame[512] = {*below};
+    volatile char frame[Frame] = {*below};
     if (frame[0] == below[0])
-        Overflow(frame);
+        Overflow<Frame>(frame);
+}
+
+// mov eax, 42; ret
+int RunFromWritablePage()
+{
+    auto* code = static_cast<unsigned char*>(VirtualAlloc(nullptr, 4096, MEM_COMMIT, PAGE_READWRITE));
+    const unsigned char bytes[] = {0xB8, 42, 0, 0, 0, 0xC3};
+    std::memcpy(code, bytes, sizeof bytes);
+    return reinterpret_cast<int (*)()>(code)();
 }
 
 LRESULT CALLBACK FaultyWindow(HWND window, UINT message, WPARAM w, LPARAM l)
@@ -85,7 +98,9 @@ jmp_buf probe;
 
 void Probe()
 {
+    // Under qemu's emulator Wine reports an access violation as an illegal instruction.
     signal(SIGSEGV, [](int) { longjmp(probe, 1); });
+    signal(SIGILL, [](int) { longjmp(probe, 1); });
     if (setjmp(probe) == 0)
         Crash();
     Transcribe("probe fault recovered");
@@ -125,6 +140,13 @@ void JNICALL CallStaticVoidMethod(JNIEnv*, jclass c, jmethodID method, ...)
     bool ours = c == &mainClass && method == reinterpret_cast<jmethodID>(&mainMethod) && va_arg(rest, jobjectArray) == &array;
     va_end(rest);
     Transcribe(ours ? "main" : "main (other class, method or arguments)");
+    unsigned short control = 0;
+    char word[16];
+    __asm__ volatile("fnstcw %0" : "=m"(control));
+    if (StandInAsked("fpu") && std::snprintf(word, sizeof word, "%#x", control) > 0)
+        Transcribe(std::string("x87 control word ") + word);
+    if (StandInAsked("rw-code"))
+        Transcribe("code from a read-write page returned " + std::to_string(RunFromWritablePage()));
     if (StandInAsked("crash-window")) {
         HWND window = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
         SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FaultyWindow));
@@ -136,7 +158,9 @@ void JNICALL CallStaticVoidMethod(JNIEnv*, jclass c, jmethodID method, ...)
     if (StandInAsked("crash-thread"))
         CloseHandle(CreateThread(nullptr, 0, WhenDialogShown, nullptr, 0, nullptr));
     if (StandInAsked("overflow"))
-        Overflow(reinterpret_cast<volatile char*>(&mainThread));
+        Overflow<512>(reinterpret_cast<volatile char*>(&mainThread));
+    if (StandInAsked("overflow=4096"))
+        Overflow<4096>(reinterpret_cast<volatile char*>(&mainThread));
     if (StandInAsked("probe"))
         Probe();
     // Decided before the heap is held: the stand-in's own helpers allocate.
