@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "LaunchLog.h"
+#include "resource.h"
 #include "Launchers.h"
 #include "UnitCases.h"
 
@@ -128,19 +129,26 @@ HWND FindDialog(DWORD processId)
     return nullptr;
 }
 
-// Reads the log box (control 1000) and asks the dialog to close by OK, Escape or the close box.
-std::string ReadAndClose(HWND dialog, const std::string& how)
+// Reads the log box. The text comes through a message sent to the dialog's thread, which takes
+// it only from its message loop: the dialog's set-up (its focus included) is over by then.
+std::string ReadLog(HWND dialog)
 {
-    HWND box = GetDlgItem(dialog, 1000), ok = GetDlgItem(dialog, IDOK);
+    HWND box = GetDlgItem(dialog, IDC_LAUNCH_LOG);
     std::string text(static_cast<size_t>(SendMessageA(box, WM_GETTEXTLENGTH, 0, 0)) + 1, '\0');
     text.resize(static_cast<size_t>(SendMessageA(box, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]))));
+    return text;
+}
+
+// Asks the dialog to close by OK, Escape or the close box.
+void Close(HWND dialog, const std::string& how)
+{
+    HWND ok = GetDlgItem(dialog, IDOK);
     if (how == "escape")
         PostMessageA(ok, WM_KEYDOWN, VK_ESCAPE, 0);
     else if (how == "closebox")
         PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     else if (how != "none")
         PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(ok));
-    return text;
 }
 
 // For the demo and the screenshot: waits up to 30 s for the dialog of any process.
@@ -149,7 +157,9 @@ int Probe(int argc, char** argv)
     HWND dialog = nullptr;
     for (DWORD start = GetTickCount(); dialog == nullptr && GetTickCount() - start < 30000; Sleep(20))
         dialog = FindDialog(0);
-    std::string text = dialog != nullptr ? ReadAndClose(dialog, argc > 3 ? argv[3] : "ok") : "";
+    std::string text = dialog != nullptr ? ReadLog(dialog) : "";
+    if (dialog != nullptr)
+        Close(dialog, argc > 3 ? argv[3] : "ok");
     std::fwrite(text.data(), 1, text.size(), stdout);
     return dialog != nullptr ? 0 : 2;
 }
@@ -263,14 +273,16 @@ struct Case {
         std::string outcome;
         for (DWORD start = GetTickCount(); WaitForSingleObject(process.hProcess, 10) == WAIT_TIMEOUT;) {
             HWND dialog = outcome.empty() ? FindDialog(process.dwProcessId) : nullptr;
+            std::string log = dialog != nullptr ? ReadLog(dialog) : "";
             RECT box, screen;
             GUITHREADINFO thread = {sizeof thread, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, {}};
             if (dialog != nullptr && GetWindowRect(dialog, &box) && GetWindowRect(GetDesktopWindow(), &screen) &&
                 GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &thread))
                 outcome = std::string("dialog") +
                           (std::abs(box.left + box.right - screen.right) > 1 || std::abs(box.top + box.bottom - screen.bottom) > 1 ? " not centred" : "") +
-                          (thread.hwndFocus == GetDlgItem(dialog, IDOK) ? "" : " without focus on OK") + ":\n" +
-                          Render(Tokens(ReadAndClose(dialog, block.Key("close", "ok"))));
+                          (thread.hwndFocus == GetDlgItem(dialog, IDOK) ? "" : " without focus on OK") + ":\n" + Render(Tokens(log));
+            if (dialog != nullptr && !outcome.empty())
+                Close(dialog, block.Key("close", "ok"));
             if (GetTickCount() - start > 20000 && TerminateProcess(process.hProcess, 1))
                 outcome += "did not end\n";
         }
