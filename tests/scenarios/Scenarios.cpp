@@ -72,7 +72,7 @@ std::vector<Block> ReadTable(const std::string& path)
         else if (inExpectation)
             blocks.back().expected += line + "\n";
         else if (!(inExpectation = line == "--"))
-            blocks.back().keys.emplace(line.substr(0, colon), colon + 2 <= line.size() ? line.substr(colon + 2) : "");
+            blocks.back().keys.emplace(line.substr(0, colon), colon != std::string::npos && colon + 2 <= line.size() ? line.substr(colon + 2) : "");
     }
     // "== define NAME" names its expectation: a line <NAME> in a later block stands for it.
     std::vector<Block> rows;
