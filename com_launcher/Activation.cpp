@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "ComJavaRunner.h"
+#include "ComLibraries.h"
 #include "Messages.h"
 #include "resource.h"
 
@@ -14,7 +15,10 @@ const DWORD kVmClassContext = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLS
 
 int ComJavaRunner::ActivateVm()
 {
-    HRESULT result = CoInitialize(nullptr);
+    // Without the COM libraries, COM cannot be initialised either: the same report.
+    HRESULT result = LoadComLibraries();
+    if (SUCCEEDED(result))
+        result = Com.CoInitialize(nullptr);
     if (FAILED(result)) {
         ReportSystemError(this, result, IDS_OLE_INIT_FAILED);
         return 0;
@@ -23,10 +27,10 @@ int ComJavaRunner::ActivateVm()
     // Each failure gives back what it holds before it is reported, so that a report that
     // cannot grow the launch log leaves nothing behind.
     IClassFactory* factory = nullptr;
-    result = CoGetClassObject(CLSID_JavaExecute, kVmClassContext, nullptr, IID_IClassFactory,
-                              reinterpret_cast<void**>(&factory));
+    result = Com.CoGetClassObject(CLSID_JavaExecute, kVmClassContext, nullptr, IID_IClassFactory,
+                                  reinterpret_cast<void**>(&factory));
     if (FAILED(result)) {
-        CoUninitialize();
+        Com.CoUninitialize();
         ReportSystemError(this, result, IDS_NO_JAVA_VM);
         return 0;
     }
@@ -38,7 +42,7 @@ int ComJavaRunner::ActivateVm()
         result = E_NOINTERFACE;
     if (FAILED(result)) {
         javaExecute = nullptr;
-        CoUninitialize();
+        Com.CoUninitialize();
         ReportSystemError(this, result, IDS_NO_CLASS_LOADER);
         return 0;
     }

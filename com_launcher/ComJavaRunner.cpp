@@ -1,5 +1,6 @@
 // The runner: construction, teardown and the text conversions at the COM boundary.
 #include "ComJavaRunner.h"
+#include "ComLibraries.h"
 
 #include <climits>
 #include <new>
@@ -44,7 +45,7 @@ ComJavaRunner::~ComJavaRunner()
     // COM is initialised on this thread exactly while javaExecute is held.
     if (javaExecute != nullptr) {
         javaExecute->Release();
-        CoUninitialize();
+        Com.CoUninitialize();
     }
 }
 

@@ -1,4 +1,5 @@
 #include "PropertyEnumerator.h"
+#include "ComLibraries.h"
 
 #include <cstring>
 #include <cwchar>
@@ -24,7 +25,7 @@ wchar_t* WidenText(const char* text)
 LPOLESTR TaskMemoryCopy(const wchar_t* text)
 {
     size_t bytes = (std::wcslen(text) + 1) * sizeof(wchar_t);
-    LPOLESTR copy = static_cast<LPOLESTR>(CoTaskMemAlloc(bytes));
+    LPOLESTR copy = static_cast<LPOLESTR>(Com.CoTaskMemAlloc(bytes));
     if (copy != nullptr)
         std::memcpy(copy, text, bytes);
     return copy;
@@ -117,7 +118,7 @@ HRESULT STDMETHODCALLTYPE PropertyEnumerator::Next(ULONG count, JAVAPROPERTY* pr
         }
         record.pszKey = TaskMemoryCopy(cursor->key);
         if (record.pszKey == nullptr) {
-            CoTaskMemFree(record.pszValue);
+            Com.CoTaskMemFree(record.pszValue);
             record.pszValue = nullptr;
             result = E_OUTOFMEMORY;
             break;

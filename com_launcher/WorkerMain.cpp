@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "ClassResolution.h"
+#include "ComLibraries.h"
 #include "ComJavaRunner.h"
 #include "Messages.h"
 #include "Worker.h"
@@ -40,7 +41,7 @@ void ReportErrorDescription(ComJavaRunner* runner, IErrorInfo* errorInfo)
     } else {
         ReportMessage(runner, IDS_UNKNOWN_ERROR);
     }
-    SysFreeString(description);
+    Com.SysFreeString(description);
 }
 
 // Everything the worker does before its quit message. Returns the thread's exit code.

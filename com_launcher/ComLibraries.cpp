@@ -1,0 +1,29 @@
+#include "ComLibraries.h"
+
+ComFunctions Com = {};
+
+namespace {
+
+template <typename Function>
+bool Find(HMODULE library, const char* name, Function* function)
+{
+    // Through a generic function pointer: FARPROC and the function's type are unrelated.
+    *function = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
+    return *function != nullptr;
+}
+
+}  // namespace
+
+HRESULT LoadComLibraries()
+{
+    HMODULE ole = LoadLibraryA("ole32.dll");
+    HMODULE automation = ole != nullptr ? LoadLibraryA("oleaut32.dll") : nullptr;
+    if (automation != nullptr && Find(ole, "CoInitialize", &Com.CoInitialize) &&
+        Find(ole, "CoUninitialize", &Com.CoUninitialize) && Find(ole, "CoGetClassObject", &Com.CoGetClassObject) &&
+        Find(ole, "CoTaskMemAlloc", &Com.CoTaskMemAlloc) && Find(ole, "CoTaskMemFree", &Com.CoTaskMemFree) &&
+        Find(automation, "SysFreeString", &Com.SysFreeString))
+        return S_OK;
+    // The Win32 error in an HRESULT of the Win32 facility, as the thread's creation reports it.
+    DWORD error = GetLastError();
+    return error != 0 ? static_cast<HRESULT>(error | 0x80070000) : E_FAIL;
+}

@@ -1,0 +1,25 @@
+// The COM functions that the COM launcher calls. ole32.dll and oleaut32.dll are loaded when the
+// COM attempt begins, not imported: a launch that never gets that far does not load them.
+#pragma once
+
+#include <objbase.h>
+#include <oleauto.h>
+
+// Each pointer has the exact type of the function it stands for.
+struct ComFunctions {
+    decltype(&::CoInitialize) CoInitialize;
+    decltype(&::CoUninitialize) CoUninitialize;
+    decltype(&::CoGetClassObject) CoGetClassObject;
+    decltype(&::CoTaskMemAlloc) CoTaskMemAlloc;
+    decltype(&::CoTaskMemFree) CoTaskMemFree;
+    decltype(&::SysFreeString) SysFreeString;
+};
+
+// The functions; set by LoadComLibraries, which the COM attempt calls before any of them.
+extern ComFunctions Com;
+
+// Loads ole32.dll and oleaut32.dll by their bare names and looks up Com's functions. Both are
+// KnownDLLs, which Windows maps from its own folder whatever else lies on the search path.
+// Returns S_OK, or the failing call's Win32 error as an HRESULT (E_FAIL without one). The
+// libraries stay loaded for the rest of the process: the VM may outlive the launcher.
+HRESULT LoadComLibraries();
