@@ -4,7 +4,9 @@
 // The stand-ins signal a named event as main or Execute is entered and return at once. All
 // kinds of run are interleaved in one loop; medians and ratios are printed side by side.
 //
-//   velkor_bench RUNS VELKOR_EXE JAVAI_DLL COMVM_DLL BARE_EXE IMPORTS_EXE JNI_EXE COM_EXE DIALOG_EXE
+//   velkor_bench RUNS VELKOR_EXE JAVAI_DLL COMVM_DLL BARE_EXE IMPORTS_EXE IMPORTS_COM_EXE JNI_EXE
+//                JNI_COM_EXE COM_EXE DIALOG_EXE DIALOG_COM_EXE
+// The *_COM yardsticks also import ole32 and oleaut32, as Velkor.exe once did.
 //
 // Paths may be Unix paths (seen through Wine's Z: drive) or Windows paths.
 #include <windows.h>
@@ -201,9 +203,9 @@ double Median(std::vector<double> values)
 
 int main(int argc, char** argv)
 {
-    if (argc != 10 || std::atoi(argv[1]) < 1) {
-        std::fprintf(stderr, "usage: velkor_bench RUNS VELKOR_EXE JAVAI_DLL COMVM_DLL BARE_EXE IMPORTS_EXE JNI_EXE COM_EXE "
-                             "DIALOG_EXE\n");
+    if (argc != 13 || std::atoi(argv[1]) < 1) {
+        std::fprintf(stderr, "usage: velkor_bench RUNS VELKOR_EXE JAVAI_DLL COMVM_DLL BARE_EXE IMPORTS_EXE IMPORTS_COM_EXE "
+                             "JNI_EXE JNI_COM_EXE COM_EXE DIALOG_EXE DIALOG_COM_EXE\n");
         return 2;
     }
     int runs = std::atoi(argv[1]);
@@ -232,17 +234,21 @@ int main(int argc, char** argv)
         Mark mark;
         int yardstick;  // row whose median this row's is divided by
         bool registered;  // the JNI runtime registered for its runs
+        int former;  // the same yardstick with ole32 and oleaut32 imported, or -1
         std::vector<double> times;
     };
     std::vector<Kind> kinds = {
-        {"bare GUI program: exit", CopyInto(app, WindowsPath(argv[5])), Mark::Exit, 0, false, {}},
-        {"bare + Velkor.exe's imports: WinMain", CopyInto(app, WindowsPath(argv[6])), Mark::MainEntered, 0, false, {}},
-        {"bare JNI runtime: VM created", CopyInto(app, WindowsPath(argv[7])), Mark::MainEntered, 1, false, {}},
-        {"Velkor.exe, JNI path: main entered", appExe, Mark::MainEntered, 2, true, {}},
-        {"bare COM activation: Execute entered", CopyInto(app, WindowsPath(argv[8])), Mark::MainEntered, 1, false, {}},
-        {"Velkor.exe, COM path: Execute entered", appExe, Mark::MainEntered, 4, false, {}},
-        {"bare dialog: dialog shown", CopyInto(app, WindowsPath(argv[9])), Mark::DialogShown, 1, false, {}},
-        {"Velkor.exe, failure: dialog shown", brokenExe, Mark::DialogShown, 6, false, {}},
+        {"bare GUI program: exit", CopyInto(app, WindowsPath(argv[5])), Mark::Exit, 0, false, -1, {}},
+        {"bare + Velkor.exe's imports: WinMain", CopyInto(app, WindowsPath(argv[6])), Mark::MainEntered, 0, false, -1, {}},
+        {"bare + those, ole32, oleaut32: WinMain", CopyInto(app, WindowsPath(argv[7])), Mark::MainEntered, 0, false, -1, {}},
+        {"bare JNI runtime: VM created", CopyInto(app, WindowsPath(argv[8])), Mark::MainEntered, 1, false, -1, {}},
+        {"bare JNI, ole32, oleaut32: VM created", CopyInto(app, WindowsPath(argv[9])), Mark::MainEntered, 2, false, -1, {}},
+        {"Velkor.exe, JNI path: main entered", appExe, Mark::MainEntered, 3, true, 4, {}},
+        {"bare COM activation: Execute entered", CopyInto(app, WindowsPath(argv[10])), Mark::MainEntered, 2, false, -1, {}},
+        {"Velkor.exe, COM path: Execute entered", appExe, Mark::MainEntered, 6, false, -1, {}},
+        {"bare dialog: dialog shown", CopyInto(app, WindowsPath(argv[11])), Mark::DialogShown, 1, false, -1, {}},
+        {"bare dialog, ole32, oleaut32: shown", CopyInto(app, WindowsPath(argv[12])), Mark::DialogShown, 2, false, -1, {}},
+        {"Velkor.exe, failure: dialog shown", brokenExe, Mark::DialogShown, 8, false, 9, {}},
     };
     // Each round runs the kinds in a fresh random order, so that no kind always follows the
     // same other kind.
@@ -265,15 +271,19 @@ int main(int argc, char** argv)
     CloseHandle(g_entered);
 
     std::printf("%d runs of each kind, interleaved; medians in milliseconds; each row's ratio and\n"
-                "difference are taken against the yardstick row it names\n\n", runs);
-    std::printf("   %-40s %8s %8s %9s %7s %7s\n", "from process start to", "median", "x row 1", "yardstick", "ratio",
-                "+ms");
+                "difference are taken against the yardstick row it names; x former: against that\n"
+                "yardstick with ole32 and oleaut32 imported\n\n", runs);
+    std::printf("    %-40s %8s %8s %9s %7s %7s %8s\n", "from process start to", "median", "x row 1", "yardstick", "ratio",
+                "+ms", "x former");
     double bare = Median(kinds[0].times);
     for (size_t row = 0; row < kinds.size(); ++row) {
         double median = Median(kinds[row].times);
         double base = Median(kinds[kinds[row].yardstick].times);
-        std::printf("%zu. %-40s %8.1f %8.2f %9d %7.2f %7.1f\n", row + 1, kinds[row].label, median, median / bare,
+        std::printf("%2zu. %-40s %8.1f %8.2f %9d %7.2f %7.1f", row + 1, kinds[row].label, median, median / bare,
                     kinds[row].yardstick + 1, median / base, median - base);
+        if (kinds[row].former >= 0)
+            std::printf(" %8.2f", median / Median(kinds[kinds[row].former].times));
+        std::printf("\n");
     }
     return 0;
 }

@@ -20,7 +20,8 @@ tree="$out/test-$arch"
 cmake -S "$root" -B "$tree" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch-mingw.cmake" \
   -DVELKOR_BUILD_TESTS=ON -DVELKOR_SHIPPED_EXE="$out/i686/Velkor.exe" -DVELKOR_XVFB_DISPLAY="$display" >/dev/null
 cmake --build "$tree" -j "$jobs" --target Velkor javai_standin velkor_comvm velkor_bench velkor_bare_gui \
-  velkor_bare_imports velkor_bare_jni velkor_bare_com velkor_bare_dialog >/dev/null
+  velkor_bare_imports velkor_bare_imports_com velkor_bare_jni velkor_bare_jni_com velkor_bare_com \
+  velkor_bare_dialog velkor_bare_dialog_com >/dev/null
 mapfile -t programs < "$tree/bench/bench-programs.txt"
 
 env_file="$tree/tests/harness/wine-env.sh"
