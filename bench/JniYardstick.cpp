@@ -4,12 +4,13 @@
 // VELKOR_MAIN_ENTERED_EVENT and exits. Velkor.exe cannot reach main with less; what it takes
 // beyond this is its own work.
 #include "InitArgs.h"
+#include "MainEntered.h"
 #include "SystemImports.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     ImportVelkorSystemDlls();
-    char path[MAX_PATH], name[256];
+    char path[MAX_PATH];
     DWORD length = GetEnvironmentVariableA("VELKOR_BENCH_RUNTIME_LIB", path, sizeof path);
     HMODULE library = length > 0 && length < sizeof path ? LoadLibraryA(path) : nullptr;
     if (library == nullptr)
@@ -25,11 +26,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     void* env = nullptr;
     if (getDefaults == nullptr || create == nullptr || getDefaults(&args) != 0 || create(&vm, &env, &args) != 0)
         return 2;
-    length = GetEnvironmentVariableA("VELKOR_MAIN_ENTERED_EVENT", name, sizeof name);
-    HANDLE event = length > 0 && length < sizeof name ? OpenEventA(EVENT_MODIFY_STATE, FALSE, name) : nullptr;
-    if (event != nullptr) {
-        SetEvent(event);
-        CloseHandle(event);
-    }
+    SignalMainEntered();
     return 0;
 }

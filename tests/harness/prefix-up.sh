@@ -17,7 +17,7 @@ fi
 
 if [ ! -f "$WINEPREFIX/.velkor-ready-2" ]; then
   rm -rf "$WINEPREFIX"
-  WINEDEBUG=-all "$VELKOR_WINE" wineboot -i >/dev/null 2>&1
+  WINEDEBUG=-all WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winedbg.exe=d" "$VELKOR_WINE" wineboot -i >/dev/null 2>&1
   # A crash must end the process with its exception code, not wait in a dialog.
   "$VELKOR_WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
   # Windows live in a virtual desktop: without a window manager, closing a top-level window

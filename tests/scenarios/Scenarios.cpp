@@ -35,11 +35,7 @@
 
 namespace {
 
-#if defined(_WIN64)
-const std::string kArch = "x86_64";
-#else
-const std::string kArch = "i686";
-#endif
+const std::string kArch = sizeof(void*) == 4 ? "i686" : "x86_64";
 
 struct Block {
     std::string name, expected;
@@ -129,26 +125,24 @@ HWND FindDialog(DWORD processId)
     return nullptr;
 }
 
-// Reads the log box. The text comes through a message sent to the dialog's thread, which takes
-// it only from its message loop: the dialog's set-up (its focus included) is over by then.
-std::string ReadLog(HWND dialog)
+// Reads the log box and asks the dialog to close by OK, Escape or the close box. The text comes
+// through a message sent to the dialog's thread, which takes it only from its message loop: the
+// dialog's set-up is over by then, and *focused tells whether it left the focus on OK.
+std::string ReadAndClose(HWND dialog, const std::string& how, bool* focused = nullptr)
 {
-    HWND box = GetDlgItem(dialog, IDC_LAUNCH_LOG);
+    HWND box = GetDlgItem(dialog, IDC_LAUNCH_LOG), ok = GetDlgItem(dialog, IDOK);
     std::string text(static_cast<size_t>(SendMessageA(box, WM_GETTEXTLENGTH, 0, 0)) + 1, '\0');
     text.resize(static_cast<size_t>(SendMessageA(box, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]))));
-    return text;
-}
-
-// Asks the dialog to close by OK, Escape or the close box.
-void Close(HWND dialog, const std::string& how)
-{
-    HWND ok = GetDlgItem(dialog, IDOK);
+    GUITHREADINFO thread = {sizeof thread, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, {}};
+    if (focused != nullptr)
+        *focused = GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &thread) && thread.hwndFocus == ok;
     if (how == "escape")
         PostMessageA(ok, WM_KEYDOWN, VK_ESCAPE, 0);
     else if (how == "closebox")
         PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     else if (how != "none")
         PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(ok));
+    return text;
 }
 
 // For the demo and the screenshot: waits up to 30 s for the dialog of any process.
@@ -157,9 +151,7 @@ int Probe(int argc, char** argv)
     HWND dialog = nullptr;
     for (DWORD start = GetTickCount(); dialog == nullptr && GetTickCount() - start < 30000; Sleep(20))
         dialog = FindDialog(0);
-    std::string text = dialog != nullptr ? ReadLog(dialog) : "";
-    if (dialog != nullptr)
-        Close(dialog, argc > 3 ? argv[3] : "ok");
+    std::string text = dialog != nullptr ? ReadAndClose(dialog, argc > 3 ? argv[3] : "ok") : "";
     std::fwrite(text.data(), 1, text.size(), stdout);
     return dialog != nullptr ? 0 : 2;
 }
@@ -273,16 +265,14 @@ struct Case {
         std::string outcome;
         for (DWORD start = GetTickCount(); WaitForSingleObject(process.hProcess, 10) == WAIT_TIMEOUT;) {
             HWND dialog = outcome.empty() ? FindDialog(process.dwProcessId) : nullptr;
-            std::string log = dialog != nullptr ? ReadLog(dialog) : "";
             RECT box, screen;
-            GUITHREADINFO thread = {sizeof thread, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, {}};
-            if (dialog != nullptr && GetWindowRect(dialog, &box) && GetWindowRect(GetDesktopWindow(), &screen) &&
-                GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &thread))
+            bool focused = false;
+            if (dialog != nullptr && GetWindowRect(dialog, &box) && GetWindowRect(GetDesktopWindow(), &screen)) {
+                std::string log = ReadAndClose(dialog, block.Key("close", "ok"), &focused);
                 outcome = std::string("dialog") +
                           (std::abs(box.left + box.right - screen.right) > 1 || std::abs(box.top + box.bottom - screen.bottom) > 1 ? " not centred" : "") +
-                          (thread.hwndFocus == GetDlgItem(dialog, IDOK) ? "" : " without focus on OK") + ":\n" + Render(Tokens(log));
-            if (dialog != nullptr && !outcome.empty())
-                Close(dialog, block.Key("close", "ok"));
+                          (focused ? "" : " without focus on OK") + ":\n" + Render(Tokens(log));
+            }
             if (GetTickCount() - start > 20000 && TerminateProcess(process.hProcess, 1))
                 outcome += "did not end\n";
         }
@@ -326,30 +316,27 @@ struct Case {
         return ReadWhole(Transcript()) + "log:\n" + Render(Tokens(static_cast<const char*>(LaunchLog))) + "result=" + result + "\n";
     }
 
-    // Every N up to the first launch in which no allocation failed: the Nth allocation fails
-    // ("once"), or every one from the Nth on ("onward"), as the block's sweep key asks (default
-    // once). Only crashes, hangs, terminate's exit and a missing dialog are told.
+    // Every N up to the first launch in which no allocation failed: the Nth allocation fails, or
+    // with "sweep: onward" every one from the Nth on. Only crashes, hangs, terminate's exit and a
+    // missing dialog are told.
     std::string Sweep(Block block)
     {
         block.keys.emplace("build", "tests\\scenarios\\Velkor_alloc.exe");
         std::string told;
-        std::istringstream modes(block.Key("sweep").empty() ? "once" : block.Key("sweep"));
-        for (std::string mode; modes >> mode;)
-            for (int n = 1;; ++n) {
-                Prepare(block, "off");
-                SetEnvironmentVariableA("VELKOR_FAIL_ALLOC", (std::to_string(n) + (mode == "onward" ? "+" : "")).c_str());
-                DWORD code = 0;
-                std::string outcome = Launch(block, &code);
-                // A launch that the block ends in the dialog still shows it, whatever allocation failed.
-                bool noDialog = block.expected.find("dialog:") != std::string::npos && outcome.find("dialog") == std::string::npos;
-                if (code >= 0xC0000000 || code == 3 || outcome.find("did not end") != std::string::npos || noDialog)
-                    told += mode + " allocation " + std::to_string(n) + ":\n" + outcome;
-                if (outcome.find("allocation failed") == std::string::npos) {
-                    std::printf("%s: %d launches (%s)\n", block.name.c_str(), n, mode.c_str());
-                    break;
-                }
+        for (int n = 1;; ++n) {
+            Prepare(block, "off");
+            SetEnvironmentVariableA("VELKOR_FAIL_ALLOC", (std::to_string(n) + (block.Key("sweep") == "onward" ? "+" : "")).c_str());
+            DWORD code = 0;
+            std::string outcome = Launch(block, &code);
+            // A launch that the block ends in the dialog still shows it, whatever allocation failed.
+            bool noDialog = block.expected.find("dialog:") != std::string::npos && outcome.find("dialog") == std::string::npos;
+            if (code >= 0xC0000000 || code == 3 || outcome.find("did not end") != std::string::npos || noDialog)
+                told += "allocation " + std::to_string(n) + ":\n" + outcome;
+            if (outcome.find("allocation failed") == std::string::npos) {
+                std::printf("%s: %d launches\n", block.name.c_str(), n);
+                return told;
             }
-        return told;
+        }
     }
 };
 
@@ -385,17 +372,12 @@ int main(int argc, char** argv)
         std::shuffle(blocks.begin(), blocks.end(), std::mt19937(std::strtoul(seed, nullptr, 10)));
     int passed = 0, failed = 0;
     for (const Block& block : blocks) {
-        // acp: the row runs under that ANSI code page only.
-        // alone: the row runs only when named (CTest runs it so, in an environment of its own).
+        // acp: the row runs under that ANSI code page only; arch: in that build only (its block
+        // says why); alone: only when named (CTest runs it so, in an environment of its own).
         bool named = only != nullptr && *only != 0;
         if ((mode == "sweep" && !block.keys.count("sweep")) || (named && block.name != only) || (!named && block.keys.count("alone")) ||
-            block.Key("acp", std::to_string(GetACP())) != std::to_string(GetACP()))
+            block.Key("acp", std::to_string(GetACP())) != std::to_string(GetACP()) || block.Key("arch", kArch) != kArch)
             continue;
-        // arch: the row shows something only that build can (its block says why).
-        if (block.Key("arch", kArch) != kArch) {
-            std::printf("%s: not run, it shows something of the %s build only\n", block.name.c_str(), block.Key("arch").c_str());
-            continue;
-        }
         std::string actual;
         if (mode != "launch" && mode != "sweep" && argc <= 5) {
             actual = InChild(mode, argv[2], table, block);

@@ -3,8 +3,6 @@
 // transcript tells the first failure.
 #include <cstdlib>
 
-#include <windows.h>
-
 #include "../standins/Transcript.h"
 
 extern "C" {

@@ -191,33 +191,13 @@ std::string RunDialog(const std::string& id)
     return out;
 }
 
-// Input: the names of the string values, read in the translation that the block declares (the
-// fixed part's file version shows in the banner).
-std::string RunVersionInfo(const std::string& names)
-{
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string info(GetFileVersionInfoSizeA(path, nullptr), 0);
-    GetFileVersionInfoA(path, 0, static_cast<DWORD>(info.size()), &info[0]);
-    auto query = [&info](const std::string& what) {
-        void* value = nullptr;
-        UINT length = 0;
-        return VerQueryValueA(&info[0], what.c_str(), &value, &length) ? value : nullptr;
-    };
-    auto* translation = static_cast<WORD*>(query("\\VarFileInfo\\Translation"));
-    std::string block = Format("\\StringFileInfo\\%04x%04X\\", translation[0], translation[1]), out = Line("block " + block);
-    for (const std::string& name : Split(names, ' '))
-        out += Line(name + " " + (query(block + name) ? Quote(static_cast<char*>(query(block + name))) : "absent"));
-    return out;
-}
-
 }  // namespace
 
 std::string ReplayCases(const std::string& cases)
 {
     using Runner = std::string (*)(const std::string&);
     const std::pair<std::string, Runner> kinds[] = {{"options", RunOptions}, {"size", RunSize}, {"version", RunVersion},
-        {"archive", RunArchive}, {"bounded", RunBounded}, {"dialog", RunDialog}, {"versioninfo", RunVersionInfo}};
+        {"archive", RunArchive}, {"bounded", RunBounded}, {"dialog", RunDialog}};
     std::istringstream lines(cases);
     std::string replayed;
     for (std::string line; std::getline(lines, line);) {

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "../../bench/MainEntered.h"
+
 inline std::string StandInEnv(const char* name)
 {
     // Through the wide call: Wine's ANSI one cuts a double-byte value short.
@@ -42,12 +44,4 @@ inline void Transcribe(const std::string& line)
     DWORD written = 0;
     WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
     CloseHandle(file);
-}
-
-// For the start-up benchmark: signals the event named by VELKOR_MAIN_ENTERED_EVENT.
-inline void SignalMainEntered()
-{
-    HANDLE event = OpenEventA(EVENT_MODIFY_STATE, FALSE, StandInEnv("VELKOR_MAIN_ENTERED_EVENT").c_str());
-    if (event != nullptr && SetEvent(event))
-        CloseHandle(event);
 }

@@ -4,8 +4,8 @@
 // execute=HR and execute2=HR (the first and a second call's result), errorinfo=text|empty|null|fail,
 // hold (Execute waits for the event named by VELKOR_HOLD_EVENT, 3 s at most), keepprops (the VM
 // keeps the properties and reads them again at its end), crash (Execute faults on the worker
-// thread), window (Execute posts to a window that CreateInstance made on the creator thread and
-// waits 5 s at most for its dispatch).
+// thread), window (Execute posts WM_CLOSE to a window that CreateInstance made on the creator
+// thread and waits 5 s at most for it to be dispatched).
 #include <objbase.h>
 #include <oaidl.h>
 
@@ -54,12 +54,6 @@ std::string Ansi(const wchar_t* text)
 
 DWORD creatorThread;
 HWND window;
-HANDLE dispatched = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-
-LRESULT CALLBACK Dispatched(HWND to, UINT message, WPARAM w, LPARAM l)
-{
-    return message == WM_USER ? SetEvent(dispatched) : DefWindowProcA(to, message, w, l);
-}
 const char* Thread() { return GetCurrentThreadId() == creatorThread ? "creator" : "other"; }
 
 // "key=value" of a property, whose texts it frees.
@@ -155,8 +149,12 @@ public:
                    Ansi(info->classPath) + "\n  args=" + args + " count=" + std::to_string(info->argCount));
         if (StandInAsked("hold"))
             WaitForSingleObject(OpenEventA(SYNCHRONIZE, FALSE, StandInEnv("VELKOR_HOLD_EVENT").c_str()), 3000);
-        if (window != nullptr && PostMessageA(window, WM_USER, 0, 0))
-            Transcribe(WaitForSingleObject(dispatched, 5000) == WAIT_OBJECT_0 ? "window message dispatched" : "window message not dispatched");
+        // Dispatched on its own thread, WM_CLOSE destroys the window.
+        if (window != nullptr && PostMessageA(window, WM_CLOSE, 0, 0)) {
+            for (DWORD start = GetTickCount(); IsWindow(window) && GetTickCount() - start < 5000;)
+                Sleep(10);
+            Transcribe(IsWindow(window) ? "window message not dispatched" : "window message dispatched");
+        }
         if (StandInAsked("crash"))
             *static_cast<volatile int*>(nullptr) = 1;
         if (StandInEnv("VELKOR_STANDIN").find("errorinfo=") != std::string::npos)
@@ -214,10 +212,8 @@ public:
         HRESULT result = static_cast<HRESULT>(StandInNumber("create", 0, 16));
         if (result < 0)
             return result;
-        if (StandInAsked("window")) {
+        if (StandInAsked("window"))
             window = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-            SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Dispatched));
-        }
         Vm* vm = new Vm;
         result = vm->QueryInterface(iid, out);
         vm->Release();
