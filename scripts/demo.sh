@@ -17,10 +17,21 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=${VELKOR_BUILD_DIR:-$root/build}
 
-echo "== Installing what is missing and building"
+[ -n "${VELKOR_IN_I686_LANE:-}" ] || echo "== Installing what is missing and building"
 bash "$root/scripts/install-deps.sh"
 # Only what the demo runs: the loader, the stand-ins and the dialog probe.
 tree=$(bash "$root/scripts/build.sh" Velkor javai_standin velkor_comvm scenarios | tail -n 1)
+# The demo runs the shipped executable, so 32-bit programs must run: where this kernel runs none,
+# the rest of the demo goes on under qemu's emulator (scripts/i686-lane.sh).
+lane=$(bash "$root/scripts/test-arch.sh")
+if [ "$lane" = i686-emulated ] && [ -z "${VELKOR_IN_I686_LANE:-}" ]; then
+  exec bash "$root/scripts/i686-lane.sh" bash "$0" "$@"
+fi
+loader="$out/i686/Velkor.exe"
+if [ "$lane" = x86_64 ]; then
+  echo "== This machine runs no 32-bit program: the demo runs the x86_64 test build, not the shipped Velkor.exe"
+  loader="$tree/Velkor.exe"
+fi
 env_file="$tree/tests/harness/wine-env.sh"
 probe="$tree/tests/scenarios/scenarios.exe"
 demo="$out/demo"
@@ -33,7 +44,7 @@ new_install_folder() {
   local folder="$demo/$1"
   rm -rf "$folder"
   mkdir -p "$folder"
-  cp "$tree/Velkor.exe" "$folder/Velkor.exe"
+  cp "$loader" "$folder/Velkor.exe"
   echo "$folder"
 }
 
