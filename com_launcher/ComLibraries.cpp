@@ -1,5 +1,7 @@
 #include "ComLibraries.h"
 
+#include "Messages.h"
+
 ComFunctions Com = {};
 
 namespace {
@@ -23,7 +25,6 @@ HRESULT LoadComLibraries()
         Find(ole, "CoTaskMemAlloc", &Com.CoTaskMemAlloc) && Find(ole, "CoTaskMemFree", &Com.CoTaskMemFree) &&
         Find(automation, "SysFreeString", &Com.SysFreeString))
         return S_OK;
-    // The Win32 error in an HRESULT of the Win32 facility, as the thread's creation reports it.
-    DWORD error = GetLastError();
-    return error != 0 ? static_cast<HRESULT>(error | 0x80070000) : E_FAIL;
+    HRESULT error = HresultFromLastError();
+    return error != 0 ? error : E_FAIL;
 }

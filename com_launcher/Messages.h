@@ -21,6 +21,10 @@ void ReportMessage(ComJavaRunner* runner, UINT id, ...);
 // "\r\nERROR: ", the message, "\n", ": ", the system's text for the HRESULT, "\n", a hint, "\n".
 void ReportSystemError(ComJavaRunner* runner, HRESULT result, UINT id, ...);
 
+// The thread's last Win32 error as an HRESULT of the Win32 facility; no error stays 0. The
+// error is OR-ed in as it is, where a reader might expect HRESULT_FROM_WIN32.
+HRESULT HresultFromLastError();
+
 void ShowBanner();
 void PauseAfterError();
 

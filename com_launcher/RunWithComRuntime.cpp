@@ -28,13 +28,6 @@ void ReportNoRunner()
     LaunchLog += '\n';
 }
 
-// A Win32 error as an HRESULT of the Win32 facility; no error stays 0.
-HRESULT HresultFromLastError()
-{
-    DWORD error = GetLastError();
-    return error != 0 ? static_cast<HRESULT>(error | 0x80070000) : 0;
-}
-
 // Activates the VM and runs the worker. Returns the worker's exit code when it ended in time,
 // else 0. Sets workerRunning while the worker may still use the runner.
 int RunActivated(ComJavaRunner* runner, bool* workerRunning)
