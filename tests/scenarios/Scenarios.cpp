@@ -29,9 +29,9 @@
 #include <vector>
 
 #include "LaunchLog.h"
-#include "resource.h"
 #include "Launchers.h"
 #include "UnitCases.h"
+#include "resource.h"
 
 namespace {
 

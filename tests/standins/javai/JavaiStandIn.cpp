@@ -4,10 +4,11 @@
 // loads velkordep.dll by its bare name), overflow (main overflows the stack in frames of 512
 // bytes; overflow=4096: of 4 KB, probed page by page), probe (main recovers from a fault through
 // a C signal handler), fpu (main tells the x87 control word it was entered with), rw-code (main
-// runs code from a read-write page, as a compiler of that era does); before crash-main: crash-window (a message
-// queued for a faulty window of the runtime's), quit (WM_QUIT to the main thread, before and
-// while the loader's dialog is shown), crash-thread (another thread faults while it is shown),
-// hold-heap (another thread holds the C runtime's heap); detach (the detach at process end is told).
+// runs code from a read-write page, as a compiler of that era does); before crash-main:
+// crash-window (a message queued for a faulty window of the runtime's), quit (WM_QUIT to the
+// main thread, before and while the loader's dialog is shown), crash-thread (another thread
+// faults while it is shown), hold-heap (another thread holds the C runtime's heap); detach (the
+// detach at process end is told).
 // The loader's vector gives main no arguments, so the string operations are left out.
 #define _JNI_IMPLEMENTATION_
 #include <jni.h>
