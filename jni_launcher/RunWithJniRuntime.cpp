@@ -6,10 +6,12 @@
 #include "ExeDirectory.h"
 #include "InitArgs.h"
 #include "JoinText.h"
+#include "LaterRuntimeArgs.h"
 #include "LaunchLog.h"
 #include "Launchers.h"
 #include "LoaderOptions.h"
 #include "RuntimeDiscovery.h"
+#include "RuntimeHooks.h"
 #include "RuntimeLibraryLoad.h"
 #include "StringArray.h"
 #include "SupportArchive.h"
@@ -63,7 +65,7 @@ void RunWithJniRuntime(int argc, char** argv)
         throw 1;
     }
 
-    HMODULE library = LoadRuntimeLibrary(runtime.runtimeLib);
+    HMODULE library = LoadRuntimeLibrary(runtime.runtimeLib, runtime.javaHome);
     if (library == nullptr) {
         LaunchLog += "Could not load the Sun Java runtime library: ";
         LaunchLog += runtime.runtimeLib;
@@ -77,15 +79,20 @@ void RunWithJniRuntime(int argc, char** argv)
         AddProperty(JoinText({"java.compiler=", runtime.compiler}));
 
     JDK1_1InitArgs args = {};
-    args.version = 0x00010001;
+    args.version = JNI_VERSION_1_1;
     auto getDefaults = LookUpExport<GetDefaultJavaVMInitArgsFunction>(library, "JNI_GetDefaultJavaVMInitArgs");
     if (getDefaults == nullptr) {
         // No line end: whatever the log gets next continues this line.
         LaunchLog += "Could not initialize Sun Java VM";
         throw 1;
     }
+    // Its result is not looked at: a runtime of a later generation (Java 1.3 to 8) refuses the
+    // 1.1 record, writes the version that it takes instead, and gets JNI 1.2 arguments below.
     getDefaults(&args);
-    args.classpath = runtime.classPath;
+    const jint version = args.version;
+    const bool later = version >= JNI_VERSION_1_2;
+    // A later runtime finds its own classes: its class path is only what the options give.
+    args.classpath = later ? JoinText({""}) : runtime.classPath;
 
     // Element 0 is the program's path; a vector without one has nothing to parse.
     char** rest = argv[0] != nullptr ? argv + 1 : argv;
@@ -122,7 +129,15 @@ void RunWithJniRuntime(int argc, char** argv)
     JavaVM* vm = nullptr;
     JNIEnv* env = nullptr;
     auto createVm = LookUpExport<CreateJavaVMFunction>(library, "JNI_CreateJavaVM");
-    jint created = createVm != nullptr ? createVm(&vm, reinterpret_cast<void**>(&env), &args) : -1;
+    JavaVMInitArgs laterArgs = later ? LaterRuntimeArgs(version, args.classpath) : JavaVMInitArgs{};
+    void* record = later ? static_cast<void*>(&laterArgs) : static_cast<void*>(&args);
+    // A version that is neither is a record that nothing here can fill.
+    jint created = -1;
+    if (createVm != nullptr && (later || version == JNI_VERSION_1_1)) {
+        RuntimeCreatingVm = true;
+        created = createVm(&vm, reinterpret_cast<void**>(&env), record);
+        RuntimeCreatingVm = false;
+    }
     if (created != 0) {
         LaunchLog += "Could not create Sun Java VM\r\n";
         throw 1;
@@ -161,5 +176,7 @@ void RunWithJniRuntime(int argc, char** argv)
         jni->ExceptionDescribe(env);
 
     vm->functions->DestroyJavaVM(vm);
-    FreeLibrary(library);
+    // A later runtime's threads stay parked inside its library after DestroyJavaVM, so it stays.
+    if (!later)
+        FreeLibrary(library);
 }

@@ -207,10 +207,9 @@ struct Case {
                 CreateDirectoryA((dir + Replace(name.substr(0, slash), "/", "\\")).c_str(), nullptr);
             std::string path = dir + Replace(name, "/", "\\"), leaf = name.substr(name.rfind('/') + 1);
             std::string standins = tree + "\\tests\\standins\\javai\\";
-            if (leaf == "javai.dll" || leaf == "velkordep.dll" || leaf == exeName)
-                CopyFileA((leaf == exeName ? tree + "\\" + block.Key("build", "Velkor.exe")
-                                           : standins + (leaf == "javai.dll" ? block.Key("javai", "full") + "\\" : "") + leaf).c_str(),
-                          path.c_str(), FALSE);
+            std::string build = leaf == "velkordep.dll" ? "" : block.Key("javai", leaf == "jvm.dll" ? "later" : "full") + "\\";
+            if (leaf == "javai.dll" || leaf == "jvm.dll" || leaf == "velkordep.dll" || leaf == exeName)
+                CopyFileA((leaf == exeName ? tree + "\\" + block.Key("build", "Velkor.exe") : standins + build + leaf).c_str(), path.c_str(), FALSE);
             else if (!leaf.empty())
                 CloseHandle(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         }

@@ -8,7 +8,12 @@
 // crash-window (a message queued for a faulty window of the runtime's), quit (WM_QUIT to the
 // main thread, before and while the loader's dialog is shown), crash-thread (another thread
 // faults while it is shown), hold-heap (another thread holds the C runtime's heap); detach (the
-// detach at process end is told).
+// detach at process end is told); refuse (the defaults call fails, changing nothing).
+// Built as jvm.dll (JAVAI_LATER), a runtime of a later generation as measured on a real one: the
+// defaults call refuses the 1.1 record and writes version 0x10002 into it, and JNI_CreateJavaVM
+// reads any record as JavaVMInitArgs; heap (it prints its start-up error through the vfprintf
+// hook, then calls the abort hook), exit=N (it prints an unfinished line, then calls the exit
+// hook with N), bogus (it refuses an option and fails).
 // The loader's vector gives main no arguments, so the string operations are left out.
 #define _JNI_IMPLEMENTATION_
 #include <jni.h>
@@ -201,13 +206,61 @@ extern "C" jint JNICALL JNI_GetDefaultJavaVMInitArgs(void* record)
     char version[32];
     std::snprintf(version, sizeof version, "%#lx", a->version);
     Transcribe(std::string("JNI_GetDefaultJavaVMInitArgs version=") + version);
+#if defined(JAVAI_LATER)
+    if (a->version == JNI_VERSION_1_1)
+        return a->version = JNI_VERSION_1_2, a->javaStackSize = 1024 * 1024, -1;
+    return 0;
+#endif
+    if (StandInAsked("refuse"))
+        return -1;
     *a = InitArgs{a->version, defaultProperties, 0, 131072, 409600, 1048576, 16777216, 1, defaultClassPath,
                   StandInVfprintf, StandInExit, StandInAbort, 1, 0, 0, 0, 0, 0};
     return 0;
 }
 #endif
 
-#if !defined(JAVAI_NO_CREATE)
+#if defined(JAVAI_LATER)
+void* hooks[3];  // vfprintf, exit, abort
+
+void Print(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    reinterpret_cast<jint(JNICALL*)(FILE*, const char*, va_list)>(hooks[0])(stderr, format, args);
+    va_end(args);
+}
+
+extern "C" jint JNICALL JNI_CreateJavaVM(JavaVM** vmOut, void** envOut, void* record)
+{
+    auto* a = static_cast<JavaVMInitArgs*>(record);
+    char version[32];
+    std::snprintf(version, sizeof version, "%#lx", a->version);
+    std::string text = std::string("JNI_CreateJavaVM version=") + version + " ignoreUnrecognized=" + std::to_string(a->ignoreUnrecognized);
+    for (jint i = 0; i < a->nOptions; ++i) {
+        std::string option = a->options[i].optionString;
+        int hook = option == "vfprintf" ? 0 : option == "exit" ? 1 : option == "abort" ? 2 : -1;
+        if (hook >= 0)
+            hooks[hook] = a->options[i].extraInfo;
+        text += "\n  " + option + (hook >= 0 ? " hook" : "");
+    }
+    Transcribe(text);
+    if (StandInAsked("heap")) {
+        Print("%s", "Error occurred during initialization of VM\n");
+        Print("Could not reserve enough space for %luKB object heap", 1048576ul);
+        Print("\n");
+        reinterpret_cast<void(JNICALL*)()>(hooks[2])();
+    }
+    if (long code = StandInNumber("exit", 0, 10)) {
+        Print("%s", "Error occurred during initialization of VM");
+        reinterpret_cast<void(JNICALL*)(jint)>(hooks[1])(code);
+    }
+    if (StandInAsked("bogus"))
+        return Print("Unrecognized option: %s\n", "-Xbogus"), -1;
+    *vmOut = &vm;
+    *envOut = &environment;
+    return 0;
+}
+#elif !defined(JAVAI_NO_CREATE)
 extern "C" jint JNICALL JNI_CreateJavaVM(JavaVM** vmOut, void** envOut, void* record)
 {
     auto* a = static_cast<InitArgs*>(record);
