@@ -9,6 +9,10 @@
 # Scenarios:
 #   jni         a JDK 1.1 runtime registered in the registry (the test stand-in javai.dll): the
 #               loader starts the application on it; what the runtime was given is printed.
+#   later       a runtime of a later generation (Java 1.3 to 8) registered as its installer
+#               registers it (the test stand-in jvm.dll in jre\bin\client, with the library it
+#               imports in jre\bin): the loader starts the application on it through JNI 1.2; the
+#               options that the runtime received are printed.
 #   com         no JDK 1.1 runtime, but the COM Java VM registered (the test stand-in): the
 #               loader falls back to it; what the VM was given is printed.
 #   no_runtime  Velkor.exe and Velkor.jar, but no Java runtime and no swingall.jar: the loader
@@ -20,7 +24,7 @@ out=${VELKOR_BUILD_DIR:-$root/build}
 [ -n "${VELKOR_IN_I686_LANE:-}" ] || echo "== Installing what is missing and building"
 bash "$root/scripts/install-deps.sh"
 # Only what the demo runs: the loader, the stand-ins and the dialog probe.
-tree=$(bash "$root/scripts/build.sh" Velkor javai_standin velkor_comvm scenarios | tail -n 1)
+tree=$(bash "$root/scripts/build.sh" Velkor javai_standin jvm_standin velkor_comvm scenarios | tail -n 1)
 # The demo runs the shipped executable, so 32-bit programs must run: where this kernel runs none,
 # the rest of the demo goes on under qemu's emulator (scripts/i686-lane.sh).
 lane=$(bash "$root/scripts/test-arch.sh")
@@ -100,6 +104,31 @@ scenario_jni() {
   reg delete "$java_soft" /f || true
 }
 
+scenario_later() {
+  echo "Install folder: Velkor.exe, Velkor.jar and swingall.jar; a Java 8 runtime (the stand-in jvm.dll"
+  echo "in jre\\bin\\client, importing velkordep.dll from jre\\bin) registered under"
+  echo "$java_soft\\Java Runtime Environment, version 1.8."
+  local folder home
+  folder=$(new_install_folder later)
+  printf 'PK' >"$folder/Velkor.jar"
+  printf 'PK' >"$folder/swingall.jar"
+  mkdir -p "$folder/jre/bin/client"
+  cp "$tree/tests/standins/javai/later/jvm.dll" "$folder/jre/bin/client/jvm.dll"
+  cp "$tree/tests/standins/javai/velkordep.dll" "$folder/jre/bin/velkordep.dll"
+  home=$(windows_path "$folder/jre")
+  reg delete "$java_soft" /f || true
+  reg delete "$vm_class" /f || true
+  reg add "$java_soft\\Java Runtime Environment" /v CurrentVersion /d 1.8 /f
+  reg add "$java_soft\\Java Runtime Environment\\1.8" /v JavaHome /d "$home" /f
+  reg add "$java_soft\\Java Runtime Environment\\1.8" /v RuntimeLib /d "$home\\bin\\client\\jvm.dll" /f
+  reg add "$java_soft\\Java Runtime Environment\\1.8" /v MicroVersion /d 0 /f
+  rm -f "$folder/runtime-record.txt"
+  VELKOR_TRANSCRIPT=$(windows_path "$folder/runtime-record.txt") run_loader "$folder"
+  echo "What the runtime was given:"
+  print_record "$folder/runtime-record.txt"
+  reg delete "$java_soft" /f || true
+}
+
 scenario_com() {
   echo "Install folder: Velkor.exe, Velkor.jar and swingall.jar; no JDK 1.1 runtime; the COM Java"
   echo "VM (the stand-in ComVm.dll) registered as $vm_class."
@@ -126,7 +155,7 @@ scenario_no_runtime() {
   run_loader "$folder"
 }
 
-all_scenarios=(jni com no_runtime)
+all_scenarios=(jni later com no_runtime)
 [ $# -gt 0 ] || set -- "${all_scenarios[@]}"
 for scenario in "$@"; do
   if ! declare -F "scenario_$scenario" >/dev/null; then
