@@ -10,10 +10,10 @@
 // faults while it is shown), hold-heap (another thread holds the C runtime's heap); detach (the
 // detach at process end is told); refuse (the defaults call fails, changing nothing).
 // Built as jvm.dll (JAVAI_LATER), a runtime of a later generation as measured on a real one: the
-// defaults call refuses the 1.1 record and writes version 0x10002 into it, and JNI_CreateJavaVM
-// reads any record as JavaVMInitArgs; heap (it prints its start-up error through the vfprintf
-// hook, then calls the abort hook), exit=N (it prints an unfinished line, then calls the exit
-// hook with N), bogus (it refuses an option and fails).
+// defaults call refuses the 1.1 record and writes version 0x10002 (or version=HEX) into it, and
+// JNI_CreateJavaVM reads any record as JavaVMInitArgs, with heap (it prints its start-up error
+// through the vfprintf hook, then calls the abort hook), exit=N (it prints an unfinished line,
+// then calls the exit hook with N) and bogus (it refuses an option and fails).
 // The loader's vector gives main no arguments, so the string operations are left out.
 #define _JNI_IMPLEMENTATION_
 #include <jni.h>
@@ -208,7 +208,7 @@ extern "C" jint JNICALL JNI_GetDefaultJavaVMInitArgs(void* record)
     Transcribe(std::string("JNI_GetDefaultJavaVMInitArgs version=") + version);
 #if defined(JAVAI_LATER)
     if (a->version == JNI_VERSION_1_1)
-        return a->version = JNI_VERSION_1_2, a->javaStackSize = 1024 * 1024, -1;
+        return a->version = StandInNumber("version", JNI_VERSION_1_2, 16), a->javaStackSize = 1024 * 1024, -1;
     return 0;
 #endif
     if (StandInAsked("refuse"))
