@@ -55,7 +55,8 @@ void RunComAttempt(char* program, char* jarPath, char* archivePath, const char* 
     char className[] = "Velkor";
     CString property = CString("/d:velkor.home=") + exeDirectory;
     char* argv[] = {program, classPathSwitch1, jarPath, classPathSwitch2, archivePath, property.GetBuffer(0), className, nullptr};
-    RunWithComRuntime(7, argv);
+    bool classHandedOver = false;
+    RunWithComRuntime(7, argv, &classHandedOver);
 }
 
 // The guarded launch: the jar check and the two attempts. Returns true when a runtime launcher

@@ -304,11 +304,13 @@ struct Case {
             argv.push_back(&word[0]);
         argv.push_back(nullptr);
         std::string result = "thrown";
+        bool handedOver = false;
         try {
             result = jni ? (RunWithJniRuntime(static_cast<int>(words.size()), argv.data()), "returned")
-                         : std::to_string(RunWithComRuntime(static_cast<int>(words.size()), argv.data()));
+                         : std::to_string(RunWithComRuntime(static_cast<int>(words.size()), argv.data(), &handedOver));
         } catch (int) {
         }
+        result += jni ? "" : handedOver ? ", class handed over" : ", class not handed over";
         // A worker that outlived the join reports and posts its quit message once it is let go.
         MSG message;
         for (SetEvent(hold); block.Key("quit") == "early" && GetMessageA(&message, nullptr, 0, 0) > 0;) {
