@@ -228,7 +228,9 @@ public:
 extern "C" __declspec(dllexport) HRESULT STDMETHODCALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** out)
 {
     *out = nullptr;
-    return IsEqualCLSID(clsid, kVmClass) && !StandInAsked("noclassobject") ? factory.QueryInterface(iid, out) : CLASS_E_CLASSNOTAVAILABLE;
+    if (StandInAsked("noclassobject"))
+        return Transcribe("DllGetClassObject refused"), CLASS_E_CLASSNOTAVAILABLE;
+    return IsEqualCLSID(clsid, kVmClass) ? factory.QueryInterface(iid, out) : CLASS_E_CLASSNOTAVAILABLE;
 }
 
 extern "C" __declspec(dllexport) HRESULT STDMETHODCALLTYPE DllCanUnloadNow() { return S_FALSE; }
