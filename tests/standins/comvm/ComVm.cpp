@@ -11,7 +11,6 @@
 #include <oaidl.h>
 
 #include <cstdio>
-#include <cstdlib>
 
 #include "../Transcript.h"
 
