@@ -20,7 +20,8 @@ ComJavaRunner::ComJavaRunner(int argc, char** argv)
       argCount(0),
       args(nullptr),
       javaExecute(nullptr),
-      properties(nullptr)
+      properties(nullptr),
+      executeCalled(0)
 {
     // mainThreadId is written by RunWithComRuntime before anything reads it.
 }

@@ -48,4 +48,6 @@ public:
     wchar_t** args;
     IJavaExecute* javaExecute;
     PropertyEnumerator* properties;
+    // Set on the worker just before the VM's Execute is called; read once the worker has ended.
+    int executeCalled;
 };

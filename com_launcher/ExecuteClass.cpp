@@ -45,6 +45,7 @@ HRESULT ComJavaRunner::ExecuteClass(IErrorInfo** errorInfo)
     info.pszClassPath = wideClassPath;
     info.dwReserved = 0;
 
+    executeCalled = 1;
     HRESULT result = javaExecute->Execute(&info, errorInfo);
 
     delete[] wideClassPath;

@@ -63,8 +63,9 @@ int RunActivated(ComJavaRunner* runner, bool* workerRunning)
 
 }  // namespace
 
-int RunWithComRuntime(int argc, char** argv)
+int RunWithComRuntime(int argc, char** argv, bool* classHandedOver)
 {
+    *classHandedOver = false;
     ComJavaRunner* runner = new (std::nothrow) ComJavaRunner(argc, argv);
     if (runner == nullptr) {
         try {
@@ -84,7 +85,10 @@ int RunWithComRuntime(int argc, char** argv)
 
     // A worker that has not ended may still be inside the VM with the runner. The runner, its
     // VM reference and this thread's COM initialisation then stay as they are: releasing them
-    // could unload the VM under the worker's feet, and the process ends right after this.
+    // could unload the VM under the worker's feet, and the process ends right after this. Such a
+    // worker counts as having handed the class over: it may be inside Execute, and it may still
+    // write the launch log, which nothing may read while it does.
+    *classHandedOver = workerRunning || runner->executeCalled != 0;
     if (!workerRunning)
         delete runner;
     return result;

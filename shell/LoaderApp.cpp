@@ -48,18 +48,22 @@ void RunSunAttempt(char* program, char* jarPath, const char* exeDirectory)
     RunWithJniRuntime(5, argv);
 }
 
-void RunComAttempt(char* program, char* jarPath, char* archivePath, const char* exeDirectory)
+// Returns whether the VM was asked to run the class.
+bool RunComAttempt(char* program, char* jarPath, char* archivePath, const char* exeDirectory)
 {
     char classPathSwitch1[] = "/cp";
     char classPathSwitch2[] = "/cp";
     char className[] = "Velkor";
     CString property = CString("/d:velkor.home=") + exeDirectory;
     char* argv[] = {program, classPathSwitch1, jarPath, classPathSwitch2, archivePath, property.GetBuffer(0), className, nullptr};
-    RunWithComRuntime(7, argv);
+    bool classHandedOver = false;
+    RunWithComRuntime(7, argv, &classHandedOver);
+    return classHandedOver;
 }
 
-// The guarded launch: the jar check and the two attempts. Returns true when a runtime launcher
-// returned, false when the launch ended in an exception and the failure dialog is due.
+// The guarded launch: the jar check and the two attempts. Returns true when a runtime was given
+// the application (the JDK launcher returned, or the COM VM was asked to run the class), false
+// when the failure dialog is due.
 bool RunAttempts(char* program, const char* exeDirectory)
 {
     // A crash that no handler takes, in a runtime or in the application's main, ends in the
@@ -88,7 +92,10 @@ bool RunAttempts(char* program, const char* exeDirectory)
                 throw 1;
             char archivePath[kPathBufferSize];
             ComposePath(archivePath, sizeof archivePath, archive, "");
-            RunComAttempt(program, jarPath, archivePath, exeDirectory);
+            // Once the VM has the class, the application speaks for itself, whatever the VM
+            // answers. Before that, nothing ran: the COM launcher's reasons are the user's to see.
+            if (!RunComAttempt(program, jarPath, archivePath, exeDirectory))
+                throw 1;
             return true;
         } catch (int) {
         }

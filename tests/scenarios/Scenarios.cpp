@@ -5,8 +5,8 @@
 //   scenarios jni TREE TABLE [ROW]     RunWithJniRuntime with the stand-in runtime
 //   scenarios unit TREE TABLE [ROW]    the unit cases of UnitCases.cpp
 //   scenarios sweep TREE TABLE         the blocks marked "sweep" with the Nth allocation failing,
-//                                      for every N: no crash, no hang, and the dialog where the
-//                                      block expects one
+//                                      for every N: no crash, no hang, and the dialog exactly
+//                                      when the application was not started
 //   scenarios probe [--close ok|escape|closebox|none]
 //                                      prints the text of the failure dialog and closes it
 // The com, jni and unit blocks each run in a fresh process of this program. ROW (or the variable
@@ -303,11 +303,13 @@ struct Case {
             argv.push_back(&word[0]);
         argv.push_back(nullptr);
         std::string result = "thrown";
+        bool handedOver = false;
         try {
             result = jni ? (RunWithJniRuntime(static_cast<int>(words.size()), argv.data()), "returned")
-                         : std::to_string(RunWithComRuntime(static_cast<int>(words.size()), argv.data()));
+                         : std::to_string(RunWithComRuntime(static_cast<int>(words.size()), argv.data(), &handedOver));
         } catch (int) {
         }
+        result += jni ? "" : handedOver ? ", class handed over" : ", class not handed over";
         // A worker that outlived the join reports and posts its quit message once it is let go.
         MSG message;
         for (SetEvent(hold); block.Key("quit") == "early" && GetMessageA(&message, nullptr, 0, 0) > 0;) {
@@ -317,7 +319,7 @@ struct Case {
 
     // Every N up to the first launch in which no allocation failed: the Nth allocation fails, or
     // with "sweep: onward" every one from the Nth on. Only crashes, hangs, terminate's exit and a
-    // missing dialog are told.
+    // dialog missing or out of place are told.
     std::string Sweep(Block block)
     {
         block.keys.emplace("build", "tests\\scenarios\\Velkor_alloc.exe");
@@ -327,9 +329,10 @@ struct Case {
             SetEnvironmentVariableA("VELKOR_FAIL_ALLOC", (std::to_string(n) + (block.Key("sweep") == "onward" ? "+" : "")).c_str());
             DWORD code = 0;
             std::string outcome = Launch(block, &code);
-            // A launch that the block ends in the dialog still shows it, whatever allocation failed.
-            bool noDialog = block.expected.find("dialog:") != std::string::npos && outcome.find("dialog") == std::string::npos;
-            if (code >= 0xC0000000 || code == 3 || outcome.find("did not end") != std::string::npos || noDialog)
+            // Whatever allocation failed, the dialog appears exactly when the application was not
+            // started: neither its main called nor the VM asked to run it.
+            bool started = outcome.find("\nmain\n") != std::string::npos || outcome.find("Execute on the") != std::string::npos;
+            if (code >= 0xC0000000 || code == 3 || outcome.find("did not end") != std::string::npos || started == (outcome.find("dialog") != std::string::npos))
                 told += "allocation " + std::to_string(n) + ":\n" + outcome;
             if (outcome.find("allocation failed") == std::string::npos) {
                 std::printf("%s: %d launches\n", block.name.c_str(), n);

@@ -1,16 +1,16 @@
 // The COM Java VM for the tests: an in-process server of the VM's execution class, declared here
 // from the VM's published identifiers, slot order and records. Each call is transcribed;
-// VELKOR_STANDIN picks the behaviour (HR in hexadecimal): create=HR, noexecute2, setprops=HR,
-// execute=HR and execute2=HR (the first and a second call's result), errorinfo=text|empty|null|fail,
-// hold (Execute waits for the event named by VELKOR_HOLD_EVENT, 3 s at most), keepprops (the VM
-// keeps the properties and reads them again at its end), crash (Execute faults on the worker
-// thread), window (Execute posts WM_CLOSE to a window that CreateInstance made on the creator
-// thread and waits 5 s at most for it to be dispatched).
+// VELKOR_STANDIN picks the behaviour (HR in hexadecimal): noclassobject (the server gives no class
+// object), create=HR, noexecute2, setprops=HR, execute=HR and execute2=HR (the first and a second
+// call's result), errorinfo=text|empty|null|fail, hold (Execute waits for the event named by
+// VELKOR_HOLD_EVENT, 3 s at most), keepprops (the VM keeps the properties and reads them again at
+// its end), crash (Execute faults on the worker thread), window (Execute posts WM_CLOSE to a
+// window that CreateInstance made on the creator thread and waits 5 s at most for it to be
+// dispatched).
 #include <objbase.h>
 #include <oaidl.h>
 
 #include <cstdio>
-#include <cstdlib>
 
 #include "../Transcript.h"
 
@@ -227,6 +227,8 @@ public:
 extern "C" __declspec(dllexport) HRESULT STDMETHODCALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** out)
 {
     *out = nullptr;
+    if (StandInAsked("noclassobject"))
+        return Transcribe("DllGetClassObject refused"), CLASS_E_CLASSNOTAVAILABLE;
     return IsEqualCLSID(clsid, kVmClass) ? factory.QueryInterface(iid, out) : CLASS_E_CLASSNOTAVAILABLE;
 }
 
