@@ -19,6 +19,7 @@ struct ComFunctions {
 extern ComFunctions Com;
 
 // Loads ole32.dll and oleaut32.dll by their full paths in the system folder (not relying on the
-// KnownDLLs list, which an administrator can change) and looks up Com's functions. Returns S_OK, or the failing call's Win32 error as an HRESULT (E_FAIL without one). The
-// libraries stay loaded for the rest of the process: the VM may outlive the launcher.
+// KnownDLLs list, which an administrator can change) and looks up Com's functions. Returns S_OK,
+// or the failing call's Win32 error as an HRESULT (E_FAIL without one). The libraries stay
+// loaded for the rest of the process: the VM may outlive the launcher.
 HRESULT LoadComLibraries();
