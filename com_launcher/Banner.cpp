@@ -4,7 +4,7 @@
 #include <new>
 
 #include "ModulePath.h"
-#include "PathText.h"
+#include "Win32Helpers.h"
 #include "resource.h"
 
 namespace {
@@ -13,18 +13,11 @@ using GetFileVersionInfoSizeFn = DWORD(WINAPI*)(LPCSTR, LPDWORD);
 using GetFileVersionInfoFn = BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID);
 using VerQueryValueFn = BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT);
 
-template <typename Function>
-Function Lookup(HMODULE library, const char* name)
-{
-    // Through the generic function type, which converts to any other without a warning.
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
-}
-
 bool ReadVersion(HMODULE library, DWORD* versionMS, DWORD* versionLS)
 {
-    auto getSize = Lookup<GetFileVersionInfoSizeFn>(library, "GetFileVersionInfoSizeA");
-    auto getInfo = Lookup<GetFileVersionInfoFn>(library, "GetFileVersionInfoA");
-    auto query = Lookup<VerQueryValueFn>(library, "VerQueryValueA");
+    auto getSize = LookUpExport<GetFileVersionInfoSizeFn>(library, "GetFileVersionInfoSizeA");
+    auto getInfo = LookUpExport<GetFileVersionInfoFn>(library, "GetFileVersionInfoA");
+    auto query = LookUpExport<VerQueryValueFn>(library, "VerQueryValueA");
     if (getSize == nullptr || getInfo == nullptr || query == nullptr)
         return false;
 
@@ -56,16 +49,12 @@ bool ReadVersion(HMODULE library, DWORD* versionMS, DWORD* versionLS)
 
 } // namespace
 
-bool ReadOwnFileVersion(const char* systemDirectory, DWORD* versionMS, DWORD* versionLS)
+bool ReadOwnFileVersion(DWORD* versionMS, DWORD* versionLS)
 {
     *versionMS = 0;
     *versionLS = 0;
     // Only the system's own copy: a version.dll planted beside the executable is never loaded.
-    char libraryPath[MAX_PATH];
-    if (systemDirectory == nullptr || systemDirectory[0] == 0 ||
-        !ComposePath(libraryPath, sizeof libraryPath, systemDirectory, "\\version.dll"))
-        return false;
-    HMODULE library = LoadLibraryA(libraryPath);
+    HMODULE library = LoadSystemLibrary("\\version.dll");
     if (library == nullptr)
         return false;
     bool found = ReadVersion(library, versionMS, versionLS);
@@ -93,12 +82,8 @@ void AppendBanner(DWORD versionMS, DWORD versionLS)
 void ShowBanner()
 {
     // Without the version information the banner shows 0.00.0000.
-    char systemDirectory[MAX_PATH];
-    UINT length = GetSystemDirectoryA(systemDirectory, sizeof systemDirectory);
-    if (length == 0 || length >= sizeof systemDirectory)
-        systemDirectory[0] = 0;
     DWORD versionMS = 0;
     DWORD versionLS = 0;
-    ReadOwnFileVersion(systemDirectory, &versionMS, &versionLS);
+    ReadOwnFileVersion(&versionMS, &versionLS);
     AppendBanner(versionMS, versionLS);
 }

@@ -18,8 +18,8 @@ struct ComFunctions {
 // The functions; set by LoadComLibraries, which the COM attempt calls before any of them.
 extern ComFunctions Com;
 
-// Loads ole32.dll and oleaut32.dll by their bare names and looks up Com's functions. Both are
-// KnownDLLs, which Windows maps from its own folder whatever else lies on the search path.
-// Returns S_OK, or the failing call's Win32 error as an HRESULT (E_FAIL without one). The
-// libraries stay loaded for the rest of the process: the VM may outlive the launcher.
+// Loads ole32.dll and oleaut32.dll by their full paths in the system folder (not relying on the
+// KnownDLLs list, which an administrator can change) and looks up Com's functions. Returns S_OK,
+// or the failing call's Win32 error as an HRESULT (E_FAIL without one). The libraries stay
+// loaded for the rest of the process: the VM may outlive the launcher.
 HRESULT LoadComLibraries();

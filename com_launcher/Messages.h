@@ -21,10 +21,6 @@ void ReportMessage(ComJavaRunner* runner, UINT id, ...);
 // "\r\nERROR: ", the message, "\n", ": ", the system's text for the HRESULT, "\n", a hint, "\n".
 void ReportSystemError(ComJavaRunner* runner, HRESULT result, UINT id, ...);
 
-// The thread's last Win32 error as an HRESULT of the Win32 facility; no error stays 0. The
-// error is OR-ed in as it is, where a reader might expect HRESULT_FROM_WIN32.
-HRESULT HresultFromLastError();
-
 void ShowBanner();
 void PauseAfterError();
 
@@ -50,10 +46,9 @@ size_t CutAtCharacterBoundary(char* text, size_t length, UINT codePage);
 // Text 17 with the class name in both places, into hint (bounded as FormatBounded).
 void MakeMemberHint(const char* className, char* hint, size_t size);
 
-// Reads the fixed file version of the running executable through version.dll, loaded from
-// systemDirectory only. Returns false (both halves 0) when that library or the version
-// information cannot be had.
-bool ReadOwnFileVersion(const char* systemDirectory, DWORD* versionMS, DWORD* versionLS);
+// Reads the fixed file version of the running executable through the system's own version.dll.
+// Returns false (both halves 0) when that library or the version information cannot be had.
+bool ReadOwnFileVersion(DWORD* versionMS, DWORD* versionLS);
 
 // Appends text 1020 formatted with major.minor.build of the given fixed file version, text 1021
 // and a line feed.

@@ -12,12 +12,6 @@ void MakeMemberHint(const char* className, char* hint, size_t size)
     FormatBounded(hint, size, GetOEMCP(), text, className, className);
 }
 
-HRESULT HresultFromLastError()
-{
-    DWORD error = GetLastError();
-    return error != 0 ? static_cast<HRESULT>(error | 0x80070000) : 0;
-}
-
 void ReportSystemError(ComJavaRunner* runner, HRESULT result, UINT id, ...)
 {
     char text[kMessageTextSize];

@@ -8,6 +8,7 @@
 #include "LaunchLog.h"
 #include "Launchers.h"
 #include "Messages.h"
+#include "Win32Helpers.h"
 #include "Worker.h"
 #include "resource.h"
 

@@ -14,8 +14,9 @@ public:
     CDialog(UINT templateId, CWnd* parent = nullptr);
     ~CDialog() override;
 
-    // Runs the dialog modally. Returns IDOK or IDCANCEL as the user ended it, -1 when the
-    // dialog could not be created.
+    // Runs the dialog modally. Returns IDOK or IDCANCEL as the user ended it; -1 when the
+    // dialog could not be created, or when one of its handlers threw (which ends the dialog:
+    // no exception may leave the dialog procedure).
     virtual INT_PTR DoModal();
 
     // Exchanges data in the direction given: FALSE towards the controls, TRUE back from them.

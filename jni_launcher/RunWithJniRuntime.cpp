@@ -15,6 +15,7 @@
 #include "RuntimeLibraryLoad.h"
 #include "StringArray.h"
 #include "SupportArchive.h"
+#include "Win32Helpers.h"
 
 namespace {
 
@@ -41,13 +42,6 @@ bool IsVectorElement(const char* text, char** argv)
             return true;
     }
     return false;
-}
-
-template <typename Function>
-Function LookUpExport(HMODULE library, const char* name)
-{
-    // Through a generic function pointer: FARPROC and the export's type are unrelated.
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
 }
 
 }  // namespace

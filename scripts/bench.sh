@@ -9,7 +9,8 @@ runs=${1:-30}
 jobs=$(nproc 2>/dev/null || echo 2)
 out=${VELKOR_BUILD_DIR:-$root/build}
 display=${VELKOR_XVFB_DISPLAY:-87}
-bash "$root/scripts/install-deps.sh"
+# It runs the x86_64 build only (see below): no emulator is needed.
+VELKOR_TEST_ARCH=x86_64 bash "$root/scripts/install-deps.sh"
 
 # The same two trees as scripts/build.sh, but only what the benchmark needs is built.
 cmake -S "$root" -B "$out/i686" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686-mingw.cmake" >/dev/null

@@ -22,12 +22,14 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 out=${VELKOR_BUILD_DIR:-$root/build}
 
 [ -n "${VELKOR_IN_I686_LANE:-}" ] || echo "== Installing what is missing and building"
+# The lane, worked out once and passed on to the scripts below.
+lane=${VELKOR_TEST_ARCH:-$(bash "$root/scripts/test-arch.sh")}
+export VELKOR_TEST_ARCH=$lane
 bash "$root/scripts/install-deps.sh"
 # Only what the demo runs: the loader, the stand-ins and the dialog probe.
 tree=$(bash "$root/scripts/build.sh" Velkor javai_standin jvm_standin velkor_comvm scenarios | tail -n 1)
 # The demo runs the shipped executable, so 32-bit programs must run: where this kernel runs none,
 # the rest of the demo goes on under qemu's emulator (scripts/i686-lane.sh).
-lane=$(bash "$root/scripts/test-arch.sh")
 if [ "$lane" = i686-emulated ] && [ -z "${VELKOR_IN_I686_LANE:-}" ]; then
   exec bash "$root/scripts/i686-lane.sh" bash "$0" "$@"
 fi

@@ -2,6 +2,7 @@
 # Installs everything the build, the tests and the demo need on a fresh Debian 12 machine.
 # Safe to run again: apt skips what is already there.
 set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
 
 packages=(
   cmake make
@@ -30,35 +31,37 @@ ensure_locales() {
   fi
 }
 
-# Where this kernel runs no 32-bit program, the tests run the shipped i686 build under qemu's
-# user-mode emulator (scripts/i686-lane.sh). Bookworm's own qemu (7.2) takes about a minute per
-# Wine start, so the emulator is taken from bookworm-backports (10.0, statically linked), on
-# the mirror this machine's apt already uses, through a private apt state: nothing is added to
-# the machine's sources, and qemu is registered for no program outside the tests' namespace.
+# Where the tests run in the emulated lane (the shipped i686 build under qemu's user-mode
+# emulator, scripts/i686-lane.sh), and only there, the emulator is fetched. Bookworm's own qemu
+# (7.2) takes about a minute per Wine start, so it is taken from bookworm-backports (10.0,
+# statically linked), on the mirror this machine's apt already uses, through a private apt state
+# that is removed whatever happens: nothing is added to the machine's sources, and qemu is
+# registered for no program outside the tests' namespace.
 qemu=/usr/local/libexec/velkor/qemu-i386
-ensure_qemu() {
-  if { [ "${VELKOR_TEST_ARCH:-}" != i686-emulated ] && /lib/ld-linux.so.2 --version >/dev/null 2>&1; } ||
-     "$qemu" --version 2>/dev/null | grep -q 'version 10\.'; then
-    return 0
+# In a subshell, so that its clean-up runs when it ends, failed or not.
+ensure_qemu() (
+  lane=${VELKOR_TEST_ARCH:-$(bash "$root/scripts/test-arch.sh")}
+  if [ "$lane" != i686-emulated ] || "$qemu" --version 2>/dev/null | grep -q 'version 10\.'; then
+    exit 0
   fi
-  local mirror state
   mirror=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE)' | awk '$2 == "bookworm" {print $1; exit}')
-  [ -n "$mirror" ] || { echo "install-deps: no bookworm mirror in apt's sources" >&2; return 1; }
+  [ -n "$mirror" ] || { echo "install-deps: no bookworm mirror in apt's sources" >&2; exit 1; }
   state=$(mktemp -d)
+  trap 'rm -rf "$state"; $SUDO rm -f "$qemu.new"' EXIT
   mkdir -p "$state/lists/partial" "$state/cache/archives/partial"
   echo "deb [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $mirror bookworm-backports main" >"$state/sources.list"
-  local apt=(-qq -o "Dir::Etc::SourceList=$state/sources.list" -o Dir::Etc::SourceParts=/dev/null
+  apt=(-qq -o "Dir::Etc::SourceList=$state/sources.list" -o Dir::Etc::SourceParts=/dev/null
     -o "Dir::State::Lists=$state/lists" -o "Dir::Cache=$state/cache" -o APT::Architectures=amd64
     -o APT::Sandbox::User=root)
-  apt-get "${apt[@]}" update
+  # A mirror that cannot be reached fails here, with its cause, not later as a missing package.
+  apt-get "${apt[@]}" --error-on=any update
   (cd "$state" && apt-get "${apt[@]}" download qemu-user)
   $SUDO mkdir -p "${qemu%/*}"
   dpkg-deb --fsys-tarfile "$state"/qemu-user_*.deb | tar -x -O ./usr/bin/qemu-i386 | $SUDO tee "$qemu.new" >/dev/null
   $SUDO chmod 755 "$qemu.new"
   $SUDO mv "$qemu.new" "$qemu"
-  rm -rf "$state"
   "$qemu" --version | head -n 1
-}
+)
 
 if [ ${#need[@]} -gt 0 ]; then
   if ! dpkg --print-foreign-architectures | grep -qx i386; then

@@ -4,6 +4,7 @@
 
 #include "CDialog.h"
 #include "LaunchLog.h"
+#include "Win32Helpers.h"
 #include "resource.h"
 
 namespace {
@@ -119,12 +120,13 @@ LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception) noexcept
 CrashReportScope::CrashReportScope() noexcept
 {
     g_launchThreadId = GetCurrentThreadId();
-    // Looked up: Windows XP lacks it.
-    typedef BOOL(WINAPI * Guarantee)(PULONG);
+    // Looked up, not imported, as are the vectored handler's two functions below: Windows XP
+    // lacks this one, Windows 2000 all three, and its loader refuses to start an executable
+    // that imports a function it lacks.
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    auto guarantee = kernel != nullptr ? reinterpret_cast<Guarantee>(reinterpret_cast<void (*)()>(GetProcAddress(kernel, "SetThreadStackGuarantee"))) : nullptr;
+    decltype(&SetThreadStackGuarantee) guarantee = nullptr;
     ULONG stack = kStackGuarantee;
-    if (guarantee != nullptr)
+    if (LookUpExport(kernel, "SetThreadStackGuarantee", &guarantee))
         guarantee(&stack);
     // Running and parked, never suspended: made here, because a crash may come while the loader
     // lock or the heap is held. It is never ended, so no library's thread detach runs for it.
@@ -139,14 +141,18 @@ CrashReportScope::CrashReportScope() noexcept
         CloseHandle(thread);
     else
         g_reportThreadId = 0;
-    m_overflowNote = AddVectoredExceptionHandler(1, NoteStackOverflow);
+    // Without them (Windows 2000) the report works through the filter alone.
+    decltype(&AddVectoredExceptionHandler) addHandler = nullptr;
+    if (LookUpExport(kernel, "AddVectoredExceptionHandler", &addHandler) &&
+        LookUpExport(kernel, "RemoveVectoredExceptionHandler", &m_removeHandler))
+        m_overflowNote = addHandler(1, NoteStackOverflow);
     g_previousFilter = SetUnhandledExceptionFilter(ReportCrash);
 }
 
 CrashReportScope::~CrashReportScope()
 {
     if (m_overflowNote != nullptr)
-        RemoveVectoredExceptionHandler(m_overflowNote);
+        m_removeHandler(m_overflowNote);
     SetUnhandledExceptionFilter(g_previousFilter);
     // A filter installed later may still pass faults on to ours: they go on to the previous one.
     g_launchThreadId = 0;

@@ -16,5 +16,8 @@ public:
     CrashReportScope& operator=(const CrashReportScope&) = delete;
 
 private:
-    void* m_overflowNote;
+    // The vectored handler that notes a stack overflow, and RemoveVectoredExceptionHandler: both
+    // null where the system lacks vectored handlers (Windows 2000).
+    void* m_overflowNote = nullptr;
+    unsigned long(__stdcall* m_removeHandler)(void*) = nullptr;
 };
