@@ -2,6 +2,7 @@
 
 #include "ExeDirectory.h"
 #include "PathText.h"
+#include "Win32Helpers.h"
 
 namespace {
 
@@ -37,13 +38,6 @@ bool FullPath(const char* path, char* buffer, DWORD size)
 {
     DWORD length = GetFullPathNameA(path, size, buffer, nullptr);
     return length != 0 && length < size;
-}
-
-template <typename Function>
-Function LookUpKernel32(const char* name)
-{
-    // Through a generic function pointer: FARPROC and the function's type are unrelated.
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name)));
 }
 
 // The load of a system without the search flags: the library's own folder first, then the
@@ -84,8 +78,9 @@ HMODULE LoadRuntimeLibrary(const char* path, const char* javaHome)
          MultiByteToWideChar(CP_ACP, 0, binFolder, -1, wideBinFolder, kPathBufferSize) == 0))
         binFolder[0] = 0;
 
-    auto addDirectory = LookUpKernel32<AddDllDirectoryFunction>("AddDllDirectory");
-    auto removeDirectory = LookUpKernel32<RemoveDllDirectoryFunction>("RemoveDllDirectory");
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    auto addDirectory = LookUpExport<AddDllDirectoryFunction>(kernel, "AddDllDirectory");
+    auto removeDirectory = LookUpExport<RemoveDllDirectoryFunction>(kernel, "RemoveDllDirectory");
     void* added = *binFolder != 0 && addDirectory != nullptr && removeDirectory != nullptr ? addDirectory(wideBinFolder) : nullptr;
     HMODULE library = LoadLibraryExA(target, nullptr, kSearchDllLoadDir | kSearchDefaultDirs);
     DWORD error = GetLastError();
