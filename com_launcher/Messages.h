@@ -6,6 +6,8 @@
 #include <cstdarg>
 #include <cstddef>
 
+#include "BoundedFormat.h"
+
 class ComJavaRunner;
 
 // Loads a catalogue text (cut to capacity - 1 characters) and converts it to the OEM code page.
@@ -32,16 +34,6 @@ constexpr size_t kMessageAreaSize = 2048;  // a message after argument substitut
 
 // Appends to the launch log. Never throws: when the log cannot grow, the text is dropped.
 void AppendLogText(const char* text);
-
-// printf-style formatting into buffer (size > 0); the result is always terminated. A result
-// that does not fit is cut to size - 1 bytes, less a lead byte whose trail byte was cut off in
-// the given code page, so that no half character is left at the end. Returns the length.
-size_t FormatBounded(char* buffer, size_t size, UINT codePage, const char* format, ...);
-size_t FormatBoundedV(char* buffer, size_t size, UINT codePage, const char* format, va_list args);
-
-// Shortens text of the given length so that it does not end with the lead byte of a
-// double-byte character in codePage. Returns the new length.
-size_t CutAtCharacterBoundary(char* text, size_t length, UINT codePage);
 
 // Text 17 with the class name in both places, into hint (bounded as FormatBounded).
 void MakeMemberHint(const char* className, char* hint, size_t size);

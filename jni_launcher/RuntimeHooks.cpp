@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "BoundedFormat.h"
 #include "LaunchFailedDlg.h"
 #include "LaunchLog.h"
 
@@ -14,7 +15,8 @@ namespace {
 const int kTextSize = 1024;
 volatile LONG g_textLeft = 64 * 1024;
 
-[[noreturn]] void EndLaunchInDialog(int code, bool asExit)
+// The runtime gave up while creating its VM: the failure dialog, which returns once it is closed.
+void ShowCreationFailure()
 {
     try {
         int length = LaunchLog.GetLength();
@@ -25,22 +27,14 @@ volatile LONG g_textLeft = 64 * 1024;
         // The log cannot grow: the dialog shows what it holds.
     }
     ShowLaunchFailedDlg();
-    if (asExit)
-        std::exit(code);
-    std::_Exit(code);
 }
 
 }  // namespace
 
 jint JNICALL RuntimeVfprintf(FILE*, const char* format, va_list args)
 {
-    // msvcrt's formatter, as the runtime's own C runtime would format; it leaves a text that
-    // fills the buffer unterminated.
     char text[kTextSize];
-    int length = _vsnprintf(text, sizeof text - 1, format, args);
-    if (length < 0)
-        length = sizeof text - 1;
-    text[length] = 0;
+    int length = static_cast<int>(FormatBoundedV(text, sizeof text, CP_ACP, format, args));
     char lines[2 * kTextSize];
     LONG size = 0;
     for (int i = 0; i < length; ++i) {
@@ -64,14 +58,16 @@ jint JNICALL RuntimeVfprintf(FILE*, const char* format, va_list args)
 void JNICALL RuntimeExit(jint code)
 {
     if (RuntimeCreatingVm)
-        EndLaunchInDialog(code, true);
+        ShowCreationFailure();
     std::exit(code);
 }
 
 void JNICALL RuntimeAbort()
 {
     // 3 is the code with which the C runtime's abort ends a process, and no exit handler runs.
-    if (RuntimeCreatingVm)
-        EndLaunchInDialog(3, false);
+    if (RuntimeCreatingVm) {
+        ShowCreationFailure();
+        std::_Exit(3);
+    }
     std::abort();
 }
